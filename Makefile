@@ -1,0 +1,42 @@
+# Set-up and everyday commands. `make run` and `make test` install what is missing
+# (Debian packages, as root or through sudo), configure, build and run.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+DEPS := g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev \
+        xvfb xauth fonts-liberation2 fonts-dejavu-core
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEPS); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Starts Tavrin on the bundled demo log, through a Wine-style prefix made under build/.
+run: build
+	cmake --build $(BUILD) --target demo-prefix
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display: starting Tavrin under xvfb-run"; \
+	  WINEPREFIX=$(CURDIR)/$(BUILD)/demo-prefix xvfb-run -a $(BUILD)/bin/tavrin; \
+	else \
+	  WINEPREFIX=$(CURDIR)/$(BUILD)/demo-prefix $(BUILD)/bin/tavrin; \
+	fi
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "log/date_test.h"
+#include "log/log_lines.h"
+#include "log/statistics.h"
+#include "records/log_entries.h"
+
+#include <QString>
+
+#include <memory>
+
+class PathResolver;
+
+// The state of the loaded log, shared by the window and tavrin-report: the
+// accepted lines, what was loaded from where, the records and the totals.
+class LogSession {
+public:
+    // What a load asks the user to be told.
+    struct LoadOutcome {
+        enum class Message { None, BadRecords, FileError };
+        Message message = Message::None;
+        qint64 badRecords = 0;
+        bool hasLines = false;
+    };
+
+    explicit LogSession(const PathResolver& resolver, const QLocale& locale = QLocale::system());
+
+    // The record side of resetting before a load: counters to 0, new empty collections.
+    void resetRecords();
+
+    // Reads the log at the stored path (resolved for this machine) into logLines
+    // and updates the loaded-log texts as far as the load got. Call resetRecords()
+    // (with the window's own reset) first.
+    LoadOutcome loadLogFile(const QString& storedPath);
+
+    const DateTest& dateTest() const { return dateTest_; }
+    const PathResolver& resolver() const { return resolver_; }
+
+    LogLines logLines;
+    QString loadedLogPath;  // as stored (what the file row shows)
+    QString loadedLogStamp; // last-modified text of the file taken at loading
+    QString firstLogDate;
+    QString lastLogDate;
+    QString defaultLogPath;
+
+    std::unique_ptr<LogEntries> logEntries = std::make_unique<LogEntries>();
+    std::unique_ptr<LogCurEntries> logCurEntries = std::make_unique<LogCurEntries>();
+    Statistics statistics;
+    bool wideDate = false;
+
+private:
+    const PathResolver& resolver_;
+    DateTest dateTest_;
+};

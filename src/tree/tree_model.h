@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QString>
+
+#include <vector>
+
+// The download tree: nodes with a key, a text, an image (1-based index into the
+// tree's image list), a parent and a sorted flag for their children. Nodes are
+// numbered 1..nodeCount() in order of addition (their position), whatever order
+// they show in. A sorted flag keeps children in ascending order of their text
+// without regard to case; equal texts keep their order of addition. The roots
+// have a flag of their own.
+//
+// Built for size: a node is a few integers; a node's key and text can be derived
+// on demand from a NodeSource instead of being stored, so a million-node tree
+// costs little more than its records.
+class TreeModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    static constexpr int ImageRole = Qt::UserRole + 1;    // int, 1-based image index
+    static constexpr int KeyRole = Qt::UserRole + 2;      // QString
+    static constexpr int PositionRole = Qt::UserRole + 3; // int, order of addition
+
+    // Supplies key and text of derived nodes from a tag the node carries.
+    class NodeSource {
+    public:
+        virtual ~NodeSource() = default;
+        virtual QString key(quint64 tag) const = 0;
+        virtual QString text(quint64 tag) const = 0;
+    };
+
+    explicit TreeModel(QObject* parent = nullptr);
+    ~TreeModel() override;
+
+    // Removes every node; positions start again at 1.
+    void clear();
+
+    // Between beginFill() and endFill() nodes are added without a signal per
+    // node; endFill() sorts what the flags ask for and resets the views once.
+    void beginFill();
+    void endFill();
+
+    // Adds a root (parent 0) or a last child of the node at parent. Gives the new
+    // node's position, or 0 when the key is already taken (nothing is added).
+    int addNode(int parent, const QString& key, const QString& text, int image);
+    // Adds a node whose key and text come from source->key(tag)/text(tag). The
+    // caller guarantees that derived keys are unique. Gives the new position.
+    int addDerivedNode(int parent, const NodeSource* source, quint64 tag, int image);
+
+    int nodeCount() const;
+    // Position of the node with this key (stored or derived), or 0.
+    int findKey(const QString& key) const;
+
+    QString key(int position) const;
+    QString text(int position) const;
+    int image(int position) const;
+    int parentOf(int position) const; // 0 for a root
+    bool isSorted(int position) const;
+    bool rootsSorted() const;
+
+    void setText(int position, const QString& text);
+    void setImage(int position, int image);
+    // Setting a flag also sorts the children (roots) already present.
+    void setSorted(int position, bool sorted);
+    void setRootsSorted(bool sorted);
+
+    // Children in display order; position 0 stands for the roots.
+    int childCount(int position) const;
+    int childAt(int position, int row) const;
+
+    QModelIndex indexOfPosition(int position) const;
+    int positionOf(const QModelIndex& index) const; // 0 for an invalid index
+
+    // QAbstractItemModel
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+
+private:
+    struct Impl;
+    Impl* d;
+};

@@ -1,0 +1,173 @@
+#include "log/log_loader.h"
+#include "log/log_session.h"
+#include "platform/path_resolver.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct IdentityResolver : PathResolver {
+    QString resolve(const QString& path) const override { return path; }
+};
+
+const DateTest& usDates()
+{
+    static const DateTest test{QLocale(QStringLiteral("en_US"))};
+    return test;
+}
+
+QStringList linesOf(const LogLines& lines)
+{
+    QStringList out;
+    for (int i = 1; i <= lines.count(); ++i)
+        out << lines.line(i);
+    return out;
+}
+
+} // namespace
+
+class TestLogLoader : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir;
+
+    QString write(const QString& name, const QByteArray& content)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write fixture");
+        file.write(content);
+        return path;
+    }
+
+private Q_SLOTS:
+    void lineEndings_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<qint64>("bad");
+        const QStringList two{"03/15/01 a", "03/16/01 b"};
+        QTest::newRow("CRLF") << QByteArray("03/15/01 a\r\n03/16/01 b\r\n") << two << qint64(0);
+        QTest::newRow("LF") << QByteArray("03/15/01 a\n03/16/01 b\n") << two << qint64(0);
+        QTest::newRow("CR") << QByteArray("03/15/01 a\r03/16/01 b\r") << two << qint64(0);
+        QTest::newRow("no final ending") << QByteArray("03/15/01 a\r\n03/16/01 b") << two << qint64(0);
+        QTest::newRow("mixed") << QByteArray("03/15/01 a\r03/16/01 b\n\r\n") << two << qint64(1);
+        QTest::newRow("LF CR is two endings") << QByteArray("03/15/01 a\n\r03/16/01 b") << two << qint64(1);
+        QTest::newRow("blank lines are bad") << QByteArray("\r\n03/15/01 a\r\n\r\n03/16/01 b\r\n") << two
+                                             << qint64(2);
+        QTest::newRow("undated lines are bad")
+            << QByteArray("GetRight\r\n03/15/01 a\r\nnoise\r\n03/16/01 b\r\nend\r\n") << two << qint64(3);
+    }
+
+    void lineEndings()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, lines);
+        QFETCH(qint64, bad);
+        const auto result = loadLogFile(write(QStringLiteral("endings.log"), content), usDates());
+        QCOMPARE(result.status, LogLoadResult::Status::Loaded);
+        QCOMPARE(linesOf(result.lines), lines);
+        QCOMPARE(result.badRecords, bad);
+    }
+
+    void decoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ascii") << QByteArray("03/15/01 plain") << "03/15/01 plain";
+        QTest::newRow("utf-8") << QByteArray("03/15/01 caf\xc3\xa9") << QString::fromUtf8("03/15/01 café");
+        QTest::newRow("windows-1252") << QByteArray("03/15/01 caf\xe9 \x80 \x96")
+                                      << QString::fromUtf8("03/15/01 café € –");
+    }
+
+    void decoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const auto result = loadLogFile(write(QStringLiteral("decode.log"), bytes + "\r\n"), usDates());
+        QCOMPARE(linesOf(result.lines), QStringList{text});
+    }
+
+    void firstAndLastDates()
+    {
+        const auto result = loadLogFile(
+            write(QStringLiteral("dates.log"), "03/15/2001 09:00:00 - a\r\nnoise\r\n03/16/01 10:00:00 - b\r\n"),
+            usDates());
+        QCOMPARE(result.firstLogDate, QStringLiteral("03/15/2001"));
+        QCOMPARE(result.lastLogDate, QStringLiteral("03/16/01"));
+        QVERIFY(!result.stamp.isEmpty());
+    }
+
+    void manyLinesInOrder()
+    {
+        QByteArray content;
+        for (int i = 0; i < 250; ++i) {
+            content += "03/15/01 09:00:00 - line " + QByteArray::number(i) + "\r\n";
+            if (i == 10 || i == 100 || i == 200)
+                content += "\r\n";
+        }
+        const auto result = loadLogFile(write(QStringLiteral("many.log"), content), usDates());
+        QCOMPARE(result.lines.count(), 250);
+        QCOMPARE(result.badRecords, qint64(3));
+        QCOMPARE(result.lines.line(250), QStringLiteral("03/15/01 09:00:00 - line 249"));
+    }
+
+    void unreadablePaths()
+    {
+        QCOMPARE(loadLogFile(dir.filePath(QStringLiteral("missing.log")), usDates()).status,
+                 LogLoadResult::Status::CannotOpen);
+        QCOMPARE(loadLogFile(dir.path(), usDates()).status, LogLoadResult::Status::CannotOpen);
+        QCOMPARE(loadLogFile(QStringLiteral("/dev/zero"), usDates()).status,
+                 LogLoadResult::Status::CannotOpen);
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(loadLogFile(fifo, usDates()).status, LogLoadResult::Status::CannotOpen);
+        if (::geteuid() != 0) { // root reads anything
+            const QString locked = write(QStringLiteral("locked.log"), "03/15/01 a\r\n");
+            QFile::setPermissions(locked, QFileDevice::WriteOwner);
+            QCOMPARE(loadLogFile(locked, usDates()).status, LogLoadResult::Status::CannotOpen);
+        }
+    }
+
+    void sessionKeepsEarlierLogOnFailure()
+    {
+        IdentityResolver resolver;
+        LogSession session(resolver, QLocale(QStringLiteral("en_US")));
+        const QString good = write(QStringLiteral("good.log"), "03/15/01 a\r\n03/16/01 b\r\n");
+        auto outcome = session.loadLogFile(good);
+        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::None);
+        QCOMPARE(session.loadedLogPath, good);
+        QCOMPARE(session.firstLogDate, QStringLiteral("03/15/01"));
+
+        outcome = session.loadLogFile(dir.filePath(QStringLiteral("nowhere.log")));
+        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::FileError);
+        QCOMPARE(session.logLines.count(), 0);
+        QCOMPARE(session.loadedLogPath, good);
+        QCOMPARE(session.lastLogDate, QStringLiteral("03/16/01"));
+
+        // An empty file: no message, no lines; the stamp is the new file's, the path the old one.
+        const QString empty = write(QStringLiteral("empty.log"), "");
+        outcome = session.loadLogFile(empty);
+        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::None);
+        QVERIFY(!outcome.hasLines);
+        QCOMPARE(session.loadedLogPath, good);
+        QCOMPARE(session.loadedLogStamp, fileStamp(empty));
+
+        // Only bad records: no message either.
+        outcome = session.loadLogFile(write(QStringLiteral("bad.log"), "x\r\ny\r\n"));
+        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::None);
+
+        outcome = session.loadLogFile(write(QStringLiteral("three.log"), "a\r\n03/15/01 a\r\n\r\nb\r\n"));
+        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::BadRecords);
+        QCOMPARE(outcome.badRecords, qint64(3));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogLoader)
+#include "tst_log_loader.moc"

@@ -1,0 +1,61 @@
+#include "log/kilobytes.h"
+
+#include "log/formats.h"
+
+#include <cfenv>
+#include <cmath>
+
+std::optional<double> readByteCount(QStringView text)
+{
+    const QStringView t = trimSpaces(text);
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')))
+        ++i;
+    const qsizetype digitsStart = i;
+    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
+        ++i;
+    bool any = i > digitsStart;
+    if (i < t.size() && t[i] == QLatin1Char('.')) {
+        ++i;
+        const qsizetype fractionStart = i;
+        while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
+            ++i;
+        any = any || i > fractionStart;
+    }
+    if (!any || i != t.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = t.toString().toDouble(&ok);
+    // Beyond 2^62 bytes is no download; it would only overflow the totals.
+    if (!ok || !std::isfinite(value) || std::fabs(value) > 4.6e18)
+        return std::nullopt;
+    return value;
+}
+
+double roundHalfEven(double value)
+{
+    const int mode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(value);
+    std::fesetround(mode);
+    return rounded;
+}
+
+qint64 addKilobytes(qint64 base, double bytes)
+{
+    if (bytes == std::floor(bytes)) {
+        // Whole bytes: exact integer arithmetic, halves to even.
+        const qint64 b = static_cast<qint64>(bytes);
+        qint64 q = b / 1024;
+        qint64 r = b % 1024;
+        if (r < 0) {
+            r += 1024;
+            q -= 1;
+        }
+        const qint64 whole = base + q;
+        if (r * 2 > 1024 || (r * 2 == 1024 && (whole & 1)))
+            return whole + 1;
+        return whole;
+    }
+    return static_cast<qint64>(roundHalfEven(static_cast<double>(base) + bytes / 1024.0));
+}

@@ -1,0 +1,192 @@
+#include "window/main_window.h"
+
+#include "controls/hot_command.h"
+#include "controls/uc_pbar.h"
+#include "log/messages.h"
+#include "platform/registry_reader.h"
+#include "tree/tree_model.h"
+#include "window/handle_label.h"
+#include "window/tavrin_background.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+#include <QWindow>
+
+MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathResolver& resolver,
+                       QWidget* parent)
+    : QWidget(parent), skin_(skin), registry_(registry), session_(resolver)
+{
+    createControls();
+    if (skin_ == Skin::Tavrin)
+        layoutTavrin();
+    else
+        layoutKoslin();
+    connectHandlers();
+    centreOnScreen();
+    formLoad();
+}
+
+MainWindow::~MainWindow() = default;
+
+bool MainWindow::isBlank(const QString& text)
+{
+    // Trimming removes spaces only.
+    for (const QChar c : text) {
+        if (c != u' ')
+            return false;
+    }
+    return true;
+}
+
+void MainWindow::connectHandlers()
+{
+    connect(cmdGetLog, &HotCommand::click, this, &MainWindow::cmdGetLog_Click);
+    connect(cmdOpenDefault, &HotCommand::click, this, &MainWindow::cmdOpenDefault_Click);
+    connect(cmdReRead, &HotCommand::click, this, &MainWindow::cmdReRead_Click);
+    connect(cmdExit, &HotCommand::click, this, &MainWindow::cmdExit_Click);
+    connect(lblMover, &HandleLabel::mouseDown, this, &MainWindow::lblMover_MouseDown);
+    if (lblShutDown)
+        connect(lblShutDown, &HandleLabel::click, this, &MainWindow::lblShutDown_Click);
+    // The handler runs on every change of the value, by the user or by the program.
+    connect(chkMonitor, &QCheckBox::toggled, this, &MainWindow::chkMonitor_Click);
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::timer1_Timer);
+}
+
+void MainWindow::centreOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+// Form_Load
+void MainWindow::formLoad()
+{
+    // 1. The window outline is built and applied here (Tavrin only).
+
+    // 2. GetRight's configured log.
+    session_.defaultLogPath = registry_.getRegString(
+        RegistryReader::HKeyCurrentUser, QStringLiteral("Software\\Headlight\\GetRight\\Config\\"),
+        QStringLiteral("LogFile"), QString());
+
+    // 3. Shown as stored; only a blank value counts as none.
+    if (!isBlank(session_.defaultLogPath)) {
+        txtFileName->setText(session_.defaultLogPath);
+        cmdOpenDefault->setEnabled(true);
+    } else {
+        cmdOpenDefault->setEnabled(false);
+        txtFileName->setText(Messages::noLogLoaded());
+    }
+
+    // 4.
+    session_.logLines = LogLines();
+
+    // 5.
+    QCoreApplication::processEvents();
+
+    // 6. The notification-area icon is added here (Tavrin only).
+
+    // 7. to 9.: ResetLog also starts the record collections empty.
+    resetLog();
+    sortOrder_ = 0;
+}
+
+// Form_QueryUnload: every close passes here, whatever asked for it.
+void MainWindow::formQueryUnload()
+{
+    closeRequested_ = true;
+    Timer1->stop();
+    // The notification-area icon is removed here (Tavrin only).
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    formQueryUnload();
+    event->accept(); // a close is never cancelled
+}
+
+void MainWindow::cmdExit_Click()
+{
+    close();
+}
+
+void MainWindow::lblShutDown_Click()
+{
+    close();
+}
+
+void MainWindow::lblMover_MouseDown(Qt::MouseButton)
+{
+    // Any button moves the window, as a grab of a title bar would.
+    startSystemMove();
+}
+
+bool MainWindow::startSystemMove()
+{
+    QWindow* window = windowHandle();
+    return window && window->startSystemMove();
+}
+
+// A tick of the monitor; the polls themselves come with the monitor.
+void MainWindow::timer1_Timer() {}
+
+void MainWindow::chkMonitor_Click()
+{
+    if (chkMonitor->isChecked()) {
+        Timer1->start(1000);
+    } else {
+        txtGetright->setPlainText(QStringLiteral("Not monitoring..."));
+        Timer1->stop();
+        Timer1->setInterval(0);
+    }
+    if (tvwFiles->isVisible() && tvwFiles->isEnabled())
+        tvwFiles->setFocus();
+}
+
+void MainWindow::showMessage(const QString& text, QMessageBox::Icon icon, const QString& title)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+std::optional<QString> MainWindow::chooseLogFile()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile); // the chosen file must exist
+    dialog.setDefaultSuffix(QStringLiteral("log"));
+    dialog.setNameFilter(QStringLiteral("Log Files (*.log)"));
+    dialog.selectFile(QStringLiteral("getright.log"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    if (skin_ != Skin::Tavrin) {
+        QWidget::paintEvent(event);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatioF(), ratio))
+        background_ = paintTavrinBackground(ratio);
+    QPainter painter(this);
+    painter.fillRect(rect(), TavrinArtwork::rimColor());
+    painter.drawPixmap(0, 0, background_);
+}

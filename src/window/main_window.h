@@ -1,0 +1,139 @@
+#pragma once
+
+#include "log/log_session.h"
+#include "window/skin.h"
+
+#include <QMessageBox>
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class HandleLabel;
+class HotCommand;
+class PathResolver;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTimer;
+class QTreeView;
+class RegistryReader;
+class TreeModel;
+class UcPBar;
+
+// frmMain: the program's one window. Both programs build it from the same
+// handlers; the skin decides only how it looks (see tavrin_layout.cpp and
+// koslin_layout.cpp) and the few differences of the plain build.
+//
+// Every control carries its design name as its object name.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int StatCount = 7;
+
+    // Runs the start-up sequence; nothing is read until the user asks for a log.
+    MainWindow(Skin skin, const RegistryReader& registry, const PathResolver& resolver,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Skin skin() const { return skin_; }
+    const LogSession& session() const { return session_; }
+    int sortOrder() const { return sortOrder_; }
+
+public Q_SLOTS:
+    void cmdGetLog_Click();
+    void cmdOpenDefault_Click();
+    void cmdReRead_Click();
+    void cmdExit_Click();
+    void lblShutDown_Click();
+    void lblMover_MouseDown(Qt::MouseButton button);
+    void chkMonitor_Click();
+    void timer1_Timer();
+
+protected:
+    // Seams to the desktop, so tests can stand in for the modal parts.
+    virtual void showMessage(const QString& text, QMessageBox::Icon icon, const QString& title);
+    // The chosen log's full path; nothing when the user cancels.
+    virtual std::optional<QString> chooseLogFile();
+    // Asks the window system to move the window with the pointer.
+    virtual bool startSystemMove();
+
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Whether a text is empty once the spaces around it are removed.
+    static bool isBlank(const QString& text);
+
+    void createControls();
+    void layoutTavrin();
+    void layoutKoslin();
+    void connectHandlers();
+    void centreOnScreen();
+
+    void formLoad();
+    void formQueryUnload();
+
+    // Loading a log.
+    void resetLog();
+    void loadLogFile(const QString& path);
+    void analyzeLog();
+
+    // What the loading and the analysis change on the window.
+    void setStatText(int index, const QString& text);
+    void endProgress();
+
+    const Skin skin_;
+    const RegistryReader& registry_;
+    LogSession session_;
+    int sortOrder_ = 0;
+    // Set by the first close request: long operations that yield to waiting
+    // events stop at their next step instead of working on a closed window.
+    bool closeRequested_ = false;
+    QPixmap background_;
+
+    // Controls of both skins.
+    HandleLabel* lblMover = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtFileName = nullptr;
+    HotCommand* cmdOpenDefault = nullptr;
+    HotCommand* cmdGetLog = nullptr;
+    HotCommand* cmdNoSort = nullptr;
+    HotCommand* cmdByDate = nullptr;
+    HotCommand* cmdByName = nullptr;
+    HotCommand* cmdByURL = nullptr;
+    HotCommand* cmdByLocal = nullptr;
+    HotCommand* cmdPlay = nullptr;
+    QTreeView* tvwFiles = nullptr;
+    TreeModel* treeModel = nullptr;
+    HotCommand* cmdCase = nullptr;
+    QLineEdit* txtSearch = nullptr;
+    HotCommand* cmdSearchPrev = nullptr;
+    HotCommand* cmdSearch = nullptr;
+    HotCommand* cmdSearchNext = nullptr;
+    QLabel* lblLogChanged = nullptr;
+    std::array<QLabel*, StatCount> lblStatTxt{};
+    QCheckBox* chkMonitor = nullptr;
+    QPlainTextEdit* txtGetright = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    UcPBar* PBar1 = nullptr;
+    HotCommand* cmdReRead = nullptr;
+    HotCommand* cmdExit = nullptr;
+    QWidget* Picture1 = nullptr;
+
+    // Tavrin only: the painted close mark and the owner of the notification-area icon.
+    HandleLabel* lblShutDown = nullptr;
+    QLabel* picTray = nullptr;
+
+    // Koslin only: what the Tavrin artwork paints.
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QWidget* Picture3 = nullptr;
+    std::array<QLabel*, StatCount> Label3{};
+};

@@ -1,0 +1,123 @@
+// The window's side of loading a log: the three loading commands, ResetLog and
+// the messages a load gives. Reading the file is LogSession's.
+#include "window/main_window.h"
+
+#include "controls/hot_command.h"
+#include "controls/uc_pbar.h"
+#include "log/messages.h"
+#include "tree/tree_model.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeView>
+
+void MainWindow::resetLog()
+{
+    lblLogChanged->hide();
+    PBar1->setMin(1);
+    PBar1->setMax(2);
+    PBar1->setValue(1);
+    // The first and last log dates keep their text.
+    for (int i = 0; i <= 4; ++i)
+        setStatText(i, QStringLiteral("0"));
+    for (HotCommand* command : {cmdCase, cmdSearch, cmdSearchNext, cmdSearchPrev, cmdByDate,
+                                cmdByLocal, cmdByName, cmdByURL, cmdNoSort, cmdPlay, cmdReRead})
+        command->setEnabled(false);
+    txtSearch->setEnabled(false);
+    tvwFiles->hide();
+    treeModel->clear();
+    tvwFiles->show();
+    repaint();
+    // Counters to 0 and new, empty record collections.
+    session_.resetRecords();
+}
+
+void MainWindow::loadLogFile(const QString& path)
+{
+    resetLog();
+    lblLogChanged->hide();
+    const LogSession::LoadOutcome outcome = session_.loadLogFile(path);
+    switch (outcome.message) {
+    case LogSession::LoadOutcome::Message::None:
+        break;
+    case LogSession::LoadOutcome::Message::BadRecords:
+        showMessage(Messages::badRecords(outcome.badRecords), QMessageBox::Information,
+                    Messages::appTitle());
+        break;
+    case LogSession::LoadOutcome::Message::FileError:
+        showMessage(Messages::fileError(), QMessageBox::Critical, Messages::errorTitle());
+        break;
+    }
+}
+
+void MainWindow::cmdGetLog_Click()
+{
+    const std::optional<QString> chosen = chooseLogFile();
+    if (!chosen)
+        return; // cancelled: the loaded log, its tree and its statistics stay
+    txtFileName->setText(QDir::toNativeSeparators(*chosen));
+    PBar1->setMin(0);
+    PBar1->setValue(1);
+    PBar1->setMax(1);
+    PBar1->show();
+    PBar1->setCaption(QStringLiteral("Reading"));
+    loadLogFile(txtFileName->text());
+    PBar1->setCaption(QString());
+    analyzeLog();
+}
+
+void MainWindow::cmdOpenDefault_Click()
+{
+    if (isBlank(session_.defaultLogPath))
+        return;
+    txtFileName->setText(session_.defaultLogPath);
+    cmdReRead_Click();
+}
+
+void MainWindow::cmdReRead_Click()
+{
+    if (txtFileName->text() == Messages::noLogLoaded())
+        return;
+    if (skin_ == Skin::Koslin) {
+        // The plain build's progress bar leaves part of the buttons uncovered.
+        cmdReRead->hide();
+        cmdExit->hide();
+    }
+    PBar1->setValue(0);
+    PBar1->show();
+    PBar1->setCaption(QStringLiteral("Reading"));
+    loadLogFile(txtFileName->text());
+    QCoreApplication::processEvents();
+    if (closeRequested_)
+        return;
+    PBar1->setCaption(QString());
+    analyzeLog();
+}
+
+// AnalyzeLog. Turning the lines into records and statistics is added here; until
+// then every load ends as one that kept no line does.
+void MainWindow::analyzeLog()
+{
+    if (session_.logLines.isEmpty()) {
+        endProgress();
+        return;
+    }
+    endProgress();
+}
+
+void MainWindow::setStatText(int index, const QString& text)
+{
+    lblStatTxt.at(index)->setText(text);
+}
+
+// Hides the progress bar; the plain build shows again what Re-read hid.
+void MainWindow::endProgress()
+{
+    PBar1->hide();
+    if (skin_ == Skin::Koslin) {
+        cmdReRead->show();
+        cmdExit->show();
+    }
+}

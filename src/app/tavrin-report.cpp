@@ -1,0 +1,94 @@
+// tavrin-report: the analysis of a GetRight log as text, without a window.
+#include "log/formats.h"
+#include "log/log_analyzer.h"
+#include "log/log_session.h"
+#include "log/messages.h"
+#include "log/statistics_text.h"
+#include "platform/wine_path_resolver.h"
+#include "platform/wine_prefix.h"
+#include "tree/tree_filler.h"
+#include "tree/tree_model.h"
+#include "tree/tree_report.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+const char kUsage[] = "usage: tavrin-report [--order none|date|name|url|local] LOGFILE\n";
+
+int usage(QTextStream& err)
+{
+    err << kUsage;
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavrin-report"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    SortOrder order = SortOrder::SortNone;
+    QString logFile;
+    const QStringList args = app.arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--order")) {
+            if (++i >= args.size() || !sortOrderFromName(args[i], &order))
+                return usage(err);
+        } else if (arg.startsWith(QLatin1String("--order="))) {
+            if (!sortOrderFromName(arg.mid(8), &order))
+                return usage(err);
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            out << kUsage;
+            return 0;
+        } else if (arg == QLatin1String("--version")) {
+            out << "tavrin-report " << TAVRIN_VERSION << '\n';
+            return 0;
+        } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
+            return usage(err);
+        } else if (logFile.isEmpty()) {
+            logFile = arg;
+        } else {
+            return usage(err);
+        }
+    }
+    if (logFile.isEmpty())
+        return usage(err);
+
+    const WinePathResolver resolver(winePrefix());
+    const Formats formats;
+    LogSession session(resolver, formats.locale());
+    session.resetRecords();
+    const LogSession::LoadOutcome outcome = session.loadLogFile(logFile);
+    if (outcome.message == LogSession::LoadOutcome::Message::FileError) {
+        err << Messages::fileError() << '\n';
+        return 1;
+    }
+    if (outcome.message == LogSession::LoadOutcome::Message::BadRecords)
+        err << Messages::badRecords(outcome.badRecords) << '\n';
+
+    QStringList labels(7, QStringLiteral("0"));
+    TreeModel model;
+    TreeFiller filler(formats);
+    if (!session.logLines.isEmpty()) {
+        const LogAnalyzer::Result result = LogAnalyzer(session, formats).run();
+        labels = statisticsTexts(session.statistics, session.firstLogDate, session.lastLogDate,
+                                 formats, labels);
+        filler.fill(model, *session.logEntries, order, session.wideDate);
+        if (result.skippedLines > 0)
+            err << skippedLinesMessage(result.skippedLines) << '\n';
+    }
+
+    const QStringList captions = statisticsCaptions();
+    for (int i = 0; i < 7; ++i)
+        out << captions[i] << ": " << labels[i] << '\n';
+    out << '\n';
+    writeTreeReport(model, out);
+    return 0;
+}

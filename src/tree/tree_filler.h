@@ -1,0 +1,45 @@
+#pragma once
+
+#include "tree/sort_order.h"
+#include "tree/tree_model.h"
+
+#include <functional>
+#include <vector>
+
+class Formats;
+class LogEntries;
+struct LogEntry;
+
+// Fills the download tree from the records in one of the five orders. Download
+// and detail nodes are derived from their record when the view asks, so the
+// filler must outlive the nodes it made (until the model is cleared).
+class TreeFiller : public TreeModel::NodeSource {
+public:
+    // Called with the record number before each record's nodes; false stops the fill.
+    using Progress = std::function<bool(int record)>;
+
+    explicit TreeFiller(const Formats& formats);
+
+    // Clears the model and fills it. Gives false when the progress callback stopped it.
+    bool fill(TreeModel& model, const LogEntries& entries, SortOrder order, bool wideDate,
+              const Progress& progress = {});
+
+    // Forget the records (call after the model was cleared, before they go).
+    void release();
+
+    QString key(quint64 tag) const override;
+    QString text(quint64 tag) const override;
+
+private:
+    enum Kind : quint8 { Download, Started, Url, Local, Restarts, Mirrors, Resumes, Bytes, Finished };
+
+    static quint64 tagOf(int record, Kind kind) { return (quint64(record) << 4) | kind; }
+    void addDetails(TreeModel& model, int downloadNode, int record, const LogEntry& entry);
+    QString startText(const LogEntry& entry) const;
+    QString groupKey(const LogEntry& entry, QString* text, int* image) const;
+
+    const Formats& formats_;
+    std::vector<const LogEntry*> records_; // by record number - 1
+    SortOrder order_ = SortOrder::SortNone;
+    bool wideDate_ = false;
+};

@@ -3,14 +3,18 @@
 #include <QAbstractItemModel>
 #include <QString>
 
-#include <vector>
+#include <memory>
 
 // The download tree: nodes with a key, a text, an image (1-based index into the
 // tree's image list), a parent and a sorted flag for their children. Nodes are
 // numbered 1..nodeCount() in order of addition (their position), whatever order
 // they show in. A sorted flag keeps children in ascending order of their text
 // without regard to case; equal texts keep their order of addition. The roots
-// have a flag of their own.
+// have a flag of their own, which clear() leaves as it is.
+//
+// Keys are compared with regard to case: the keys the tree is given differ by
+// more than case, and an exact comparison is the cheapest. An empty key means
+// "no key": such nodes may repeat and findKey("") finds nothing.
 //
 // Built for size: a node is a few integers; a node's key and text can be derived
 // on demand from a NodeSource instead of being stored, so a million-node tree
@@ -22,7 +26,8 @@ public:
     static constexpr int KeyRole = Qt::UserRole + 2;      // QString
     static constexpr int PositionRole = Qt::UserRole + 3; // int, order of addition
 
-    // Supplies key and text of derived nodes from a tag the node carries.
+    // Supplies key and text of derived nodes from a tag the node carries. A
+    // source must outlive the nodes made from it (until clear()).
     class NodeSource {
     public:
         virtual ~NodeSource() = default;
@@ -38,14 +43,21 @@ public:
 
     // Between beginFill() and endFill() nodes are added without a signal per
     // node; endFill() sorts what the flags ask for and resets the views once.
+    // Until endFill(), children of a flagged node may still be in order of
+    // addition, and findKey() sees only stored keys (derived keys are indexed
+    // on the first lookup after the fill).
     void beginFill();
     void endFill();
+    // Room for this many nodes in all, to spare regrowth during a big fill.
+    void reserve(int nodes);
 
     // Adds a root (parent 0) or a last child of the node at parent. Gives the new
-    // node's position, or 0 when the key is already taken (nothing is added).
+    // node's position, or 0 when the key is already taken or the parent does not
+    // exist (nothing is added).
     int addNode(int parent, const QString& key, const QString& text, int image);
     // Adds a node whose key and text come from source->key(tag)/text(tag). The
-    // caller guarantees that derived keys are unique. Gives the new position.
+    // caller guarantees that derived keys are unique among all keys. Gives the
+    // new position, or 0 for a missing source or parent.
     int addDerivedNode(int parent, const NodeSource* source, quint64 tag, int image);
 
     int nodeCount() const;
@@ -59,9 +71,11 @@ public:
     bool isSorted(int position) const;
     bool rootsSorted() const;
 
+    // A derived node given a text of its own keeps its key.
     void setText(int position, const QString& text);
     void setImage(int position, int image);
-    // Setting a flag also sorts the children (roots) already present.
+    // Setting a flag also sorts the children (roots) already present; clearing
+    // it keeps their order, and later children are appended.
     void setSorted(int position, bool sorted);
     void setRootsSorted(bool sorted);
 
@@ -81,6 +95,11 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
 
 private:
+    void link(int parent, int position);
+    void applySorted(int position, bool sorted);
+    void sortNow(int position);
+    bool filling() const;
+
     struct Impl;
-    Impl* d;
+    std::unique_ptr<Impl> d;
 };

@@ -1,0 +1,722 @@
+#include "tree/tree_model.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// meta word of a node: sorted flag, "sort pending at endFill" flag, source number.
+constexpr quint32 SortedBit = 1u;
+constexpr quint32 DirtyBit = 2u;
+constexpr int SourceShift = 2;
+
+size_t hashKey(const QString& key)
+{
+    return qHash(key, QHashSeed::globalSeed());
+}
+
+int compareTexts(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive);
+}
+
+template <typename T> void release(std::vector<T>& v)
+{
+    std::vector<T>().swap(v);
+}
+
+// Open-addressing set of positions found by key. It keeps no keys: a candidate's
+// key is read back from the tree, so an entry costs one int (two to four with the
+// free slots). Entries are never removed, only cleared all at once.
+class KeyIndex {
+public:
+    template <typename KeyOf> int find(const QString& key, size_t hash, const KeyOf& keyOf) const
+    {
+        if (slots_.empty())
+            return 0;
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const qint32 position = slots_[i];
+            if (position == 0)
+                return 0;
+            if (keyOf(position) == key)
+                return position;
+        }
+    }
+
+    template <typename HashOf> void reserve(size_t entries, const HashOf& hashOf)
+    {
+        // At most half full, so probe runs stay short.
+        const size_t wanted = std::bit_ceil(std::max<size_t>(16, entries * 2));
+        if (wanted <= slots_.size())
+            return;
+        std::vector<qint32> old(wanted, 0);
+        old.swap(slots_);
+        for (qint32 position : old)
+            if (position != 0)
+                place(position, hashOf(position));
+    }
+
+    template <typename HashOf> void insert(int position, size_t hash, const HashOf& hashOf)
+    {
+        reserve(count_ + 1, hashOf);
+        place(position, hash);
+        ++count_;
+    }
+
+    size_t count() const { return count_; }
+
+    void clear()
+    {
+        release(slots_);
+        count_ = 0;
+    }
+
+private:
+    void place(qint32 position, size_t hash)
+    {
+        const size_t mask = slots_.size() - 1;
+        size_t i = hash & mask;
+        while (slots_[i] != 0)
+            i = (i + 1) & mask;
+        slots_[i] = position;
+    }
+
+    std::vector<qint32> slots_;
+    size_t count_ = 0;
+};
+
+} // namespace
+
+struct TreeModel::Impl {
+    // Per node, indexed by position; entry 0 stands for the roots.
+    std::vector<quint64> tag;  // derived: the source's tag; stored: index into keys/texts
+    std::vector<qint32> up;    // parent position
+    std::vector<qint32> row;   // current display row under the parent
+    std::vector<qint32> list;  // index into lists, -1 while childless
+    std::vector<qint32> image; // 1-based image index
+    std::vector<quint32> meta; // SortedBit, DirtyBit, source number << SourceShift (0 = stored)
+
+    std::vector<QString> keys; // stored nodes only
+    std::vector<QString> texts;
+
+    std::vector<const NodeSource*> sources{nullptr};
+    QHash<const NodeSource*, quint32> sourceNumbers;
+
+    // Children lists live in one arena. A full list grows by doubling, in place
+    // when it ends the arena, else by moving to its end; the holes are collected
+    // when they make up half the arena, and endFill() packs every list tightly.
+    struct ChildList {
+        qint32 offset;
+        qint32 size;
+        qint32 capacity;
+    };
+    std::vector<ChildList> lists;
+    std::vector<qint32> arena;
+    size_t holes = 0;
+
+    KeyIndex storedKeys;
+    KeyIndex derivedKeys;
+    int derivedScanned = 0; // derived nodes up to this position are in derivedKeys
+
+    int fillDepth = 0;
+    std::vector<qint32> dirty; // lists whose sorting waits for endFill()
+
+    Impl() { reset(false); }
+
+    int count() const { return int(up.size()) - 1; }
+    bool valid(int position) const { return position >= 1 && position <= count(); }
+    bool sorted(int position) const { return meta[position] & SortedBit; }
+    quint32 sourceNumber(int position) const { return meta[position] >> SourceShift; }
+
+    QString keyOf(int position) const
+    {
+        const quint32 s = sourceNumber(position);
+        return s ? sources[s]->key(tag[position]) : keys[tag[position]];
+    }
+
+    QString textOf(int position) const
+    {
+        const quint32 s = sourceNumber(position);
+        return s ? sources[s]->text(tag[position]) : texts[tag[position]];
+    }
+
+    void reset(bool rootsSorted)
+    {
+        for (auto* v : {&up, &row, &list, &image})
+            release(*v);
+        release(tag);
+        release(meta);
+        release(keys);
+        release(texts);
+        release(lists);
+        release(arena);
+        release(dirty);
+        sources.assign(1, nullptr);
+        sourceNumbers.clear();
+        holes = 0;
+        storedKeys.clear();
+        derivedKeys.clear();
+        derivedScanned = 0;
+        tag.push_back(0);
+        up.push_back(-1);
+        row.push_back(0);
+        list.push_back(-1);
+        image.push_back(0);
+        meta.push_back(rootsSorted ? SortedBit : 0);
+    }
+
+    void reserve(int nodes)
+    {
+        const size_t n = size_t(std::max(nodes, 0)) + 1;
+        tag.reserve(n);
+        up.reserve(n);
+        row.reserve(n);
+        list.reserve(n);
+        image.reserve(n);
+        meta.reserve(n);
+        arena.reserve(n);
+    }
+
+    quint32 numberOf(const NodeSource* source)
+    {
+        auto it = sourceNumbers.constFind(source);
+        if (it != sourceNumbers.constEnd())
+            return *it;
+        const quint32 number = quint32(sources.size());
+        sources.push_back(source);
+        sourceNumbers.insert(source, number);
+        return number;
+    }
+
+    int newNode(int parent, int img, quint64 t, quint32 source)
+    {
+        tag.push_back(t);
+        up.push_back(parent);
+        row.push_back(0);
+        list.push_back(-1);
+        image.push_back(img);
+        meta.push_back(source << SourceShift);
+        return count();
+    }
+
+    void indexStoredKey(int position, const QString& key)
+    {
+        if (!key.isEmpty())
+            storedKeys.insert(position, hashKey(key),
+                              [this](int p) { return hashKey(keys[tag[p]]); });
+    }
+
+    int findStored(const QString& key, size_t hash) const
+    {
+        return storedKeys.find(key, hash, [this](int p) -> const QString& { return keys[tag[p]]; });
+    }
+
+    int findDerived(const QString& key, size_t hash)
+    {
+        if (derivedScanned < count()) {
+            const auto hashOf = [this](int p) { return hashKey(keyOf(p)); };
+            size_t added = 0;
+            for (int p = derivedScanned + 1; p <= count(); ++p)
+                added += sourceNumber(p) != 0;
+            derivedKeys.reserve(derivedKeys.count() + added, hashOf);
+            for (int p = derivedScanned + 1; p <= count(); ++p) {
+                if (sourceNumber(p) == 0)
+                    continue;
+                const QString k = keyOf(p);
+                if (!k.isEmpty())
+                    derivedKeys.insert(p, hashKey(k), hashOf);
+            }
+            derivedScanned = count();
+        }
+        return derivedKeys.find(key, hash, [this](int p) { return keyOf(p); });
+    }
+
+    // Gives a derived node a text of its own; its key is kept, as a stored key.
+    void storeText(int position, const QString& text)
+    {
+        if (sourceNumber(position) == 0) {
+            texts[tag[position]] = text;
+            return;
+        }
+        const QString key = keyOf(position);
+        tag[position] = keys.size();
+        keys.push_back(key);
+        texts.push_back(text);
+        meta[position] &= SortedBit | DirtyBit;
+        indexStoredKey(position, key);
+    }
+
+    // --- children lists
+
+    std::span<qint32> children(int position)
+    {
+        const qint32 l = list[position];
+        if (l < 0)
+            return {};
+        return {arena.data() + lists[l].offset, size_t(lists[l].size)};
+    }
+
+    int childCount(int position) const
+    {
+        const qint32 l = list[position];
+        return l < 0 ? 0 : lists[l].size;
+    }
+
+    void pack(bool tight)
+    {
+        std::vector<qint32> packed;
+        packed.reserve(arena.size() - holes);
+        for (ChildList& l : lists) {
+            const qint32 offset = qint32(packed.size());
+            packed.insert(packed.end(), arena.begin() + l.offset,
+                          arena.begin() + l.offset + l.size);
+            if (tight)
+                l.capacity = l.size;
+            packed.resize(offset + l.capacity);
+            l.offset = offset;
+        }
+        arena.swap(packed);
+        holes = 0;
+    }
+
+    // Makes room for one more child of position and gives its list.
+    ChildList& roomForOne(int position)
+    {
+        if (list[position] < 0) {
+            list[position] = qint32(lists.size());
+            lists.push_back({qint32(arena.size()), 0, 0});
+        }
+        ChildList* l = &lists[list[position]];
+        if (l->size < l->capacity)
+            return *l;
+        const qint32 capacity = l->capacity ? l->capacity * 2 : 4;
+        if (size_t(l->offset + l->capacity) != arena.size()) {
+            if (holes * 2 > arena.size())
+                pack(false);
+        }
+        if (size_t(l->offset + l->capacity) != arena.size()) {
+            const size_t offset = arena.size();
+            arena.resize(offset + capacity);
+            std::memcpy(arena.data() + offset, arena.data() + l->offset, l->size * sizeof(qint32));
+            holes += l->capacity;
+            l->offset = qint32(offset);
+        } else {
+            arena.resize(l->offset + capacity);
+        }
+        l->capacity = capacity;
+        return *l;
+    }
+
+    void renumber(int position, int from, int to)
+    {
+        const auto kids = children(position);
+        for (int r = from; r < to; ++r)
+            row[kids[r]] = r;
+    }
+
+    void insertChild(int position, int at, int child)
+    {
+        ChildList& l = roomForOne(position);
+        qint32* kids = arena.data() + l.offset;
+        std::memmove(kids + at + 1, kids + at, (l.size - at) * sizeof(qint32));
+        kids[at] = child;
+        ++l.size;
+        renumber(position, at, l.size);
+    }
+
+    void moveChild(int position, int from, int to)
+    {
+        const auto kids = children(position);
+        if (to > from)
+            std::rotate(kids.begin() + from, kids.begin() + from + 1, kids.begin() + to + 1);
+        else
+            std::rotate(kids.begin() + to, kids.begin() + from, kids.begin() + from + 1);
+        renumber(position, std::min(from, to), std::max(from, to) + 1);
+    }
+
+    // Row that a child with this text and position takes among the children of a
+    // sorted node, leaving out the child at row skip (-1: none).
+    int sortedRow(int position, const QString& text, int child, int skip)
+    {
+        const auto kids = children(position);
+        int lo = 0;
+        int hi = int(kids.size()) - (skip >= 0 ? 1 : 0);
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            const int other = kids[skip >= 0 && mid >= skip ? mid + 1 : mid];
+            const int c = compareTexts(textOf(other), text);
+            if (c < 0 || (c == 0 && other < child))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+
+    // Children in sorted order. Texts are read once each: derived texts are
+    // built on every read, and a sort reads each one about log n times.
+    std::vector<qint32> sortedOrder(int position)
+    {
+        const auto kids = children(position);
+        std::vector<std::pair<QString, qint32>> items;
+        items.reserve(kids.size());
+        for (qint32 c : kids)
+            items.emplace_back(textOf(c), c);
+        std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+            const int c = compareTexts(a.first, b.first);
+            return c != 0 ? c < 0 : a.second < b.second;
+        });
+        std::vector<qint32> order;
+        order.reserve(items.size());
+        for (const auto& item : items)
+            order.push_back(item.second);
+        return order;
+    }
+
+    void applyOrder(int position, const std::vector<qint32>& order)
+    {
+        const auto kids = children(position);
+        std::copy(order.begin(), order.end(), kids.begin());
+        renumber(position, 0, int(kids.size()));
+    }
+
+    void markDirty(int position)
+    {
+        if (meta[position] & DirtyBit)
+            return;
+        meta[position] |= DirtyBit;
+        dirty.push_back(position);
+    }
+
+    // Sorts what waited for the end of a fill.
+    void settle()
+    {
+        for (qint32 p : dirty) {
+            if (!(meta[p] & DirtyBit))
+                continue;
+            meta[p] &= ~DirtyBit;
+            if (sorted(p))
+                applyOrder(p, sortedOrder(p));
+        }
+        release(dirty);
+        pack(true);
+        // A fill is followed by reading, not growth: give back the slack.
+        tag.shrink_to_fit();
+        up.shrink_to_fit();
+        row.shrink_to_fit();
+        list.shrink_to_fit();
+        image.shrink_to_fit();
+        meta.shrink_to_fit();
+        keys.shrink_to_fit();
+        texts.shrink_to_fit();
+        lists.shrink_to_fit();
+    }
+};
+
+TreeModel::TreeModel(QObject* parent) : QAbstractItemModel(parent), d(std::make_unique<Impl>()) {}
+
+TreeModel::~TreeModel() = default;
+
+bool TreeModel::filling() const
+{
+    return d->fillDepth > 0;
+}
+
+void TreeModel::clear()
+{
+    if (filling()) {
+        d->reset(rootsSorted());
+        return;
+    }
+    beginResetModel();
+    d->reset(rootsSorted());
+    endResetModel();
+}
+
+void TreeModel::beginFill()
+{
+    if (d->fillDepth++ == 0)
+        beginResetModel();
+}
+
+void TreeModel::endFill()
+{
+    if (d->fillDepth == 0 || --d->fillDepth > 0)
+        return;
+    d->settle();
+    endResetModel();
+}
+
+void TreeModel::reserve(int nodes)
+{
+    d->reserve(nodes);
+}
+
+int TreeModel::addNode(int parent, const QString& key, const QString& text, int image)
+{
+    if (parent != 0 && !d->valid(parent))
+        return 0;
+    if (!key.isEmpty() && findKey(key) != 0)
+        return 0;
+    const int position = d->newNode(parent, image, d->keys.size(), 0);
+    d->keys.push_back(key);
+    d->texts.push_back(text);
+    d->indexStoredKey(position, key);
+    link(parent, position);
+    return position;
+}
+
+int TreeModel::addDerivedNode(int parent, const NodeSource* source, quint64 tag, int image)
+{
+    if (!source || (parent != 0 && !d->valid(parent)))
+        return 0;
+    const int position = d->newNode(parent, image, tag, d->numberOf(source));
+    link(parent, position);
+    return position;
+}
+
+void TreeModel::link(int parent, int position)
+{
+    if (filling()) {
+        Impl::ChildList& l = d->roomForOne(parent);
+        d->arena[l.offset + l.size] = position;
+        d->row[position] = l.size++;
+        if (d->sorted(parent))
+            d->markDirty(parent);
+        return;
+    }
+    const int at = d->sorted(parent) ? d->sortedRow(parent, d->textOf(position), position, -1)
+                                     : d->childCount(parent);
+    beginInsertRows(indexOfPosition(parent), at, at);
+    d->insertChild(parent, at, position);
+    endInsertRows();
+}
+
+int TreeModel::nodeCount() const
+{
+    return d->count();
+}
+
+int TreeModel::findKey(const QString& key) const
+{
+    if (key.isEmpty())
+        return 0;
+    const size_t hash = hashKey(key);
+    if (const int position = d->findStored(key, hash))
+        return position;
+    if (filling())
+        return 0;
+    return d->findDerived(key, hash);
+}
+
+QString TreeModel::key(int position) const
+{
+    return d->valid(position) ? d->keyOf(position) : QString();
+}
+
+QString TreeModel::text(int position) const
+{
+    return d->valid(position) ? d->textOf(position) : QString();
+}
+
+int TreeModel::image(int position) const
+{
+    return d->valid(position) ? d->image[position] : 0;
+}
+
+int TreeModel::parentOf(int position) const
+{
+    return d->valid(position) ? d->up[position] : 0;
+}
+
+bool TreeModel::isSorted(int position) const
+{
+    return (position == 0 || d->valid(position)) && d->sorted(position);
+}
+
+bool TreeModel::rootsSorted() const
+{
+    return d->sorted(0);
+}
+
+void TreeModel::setText(int position, const QString& text)
+{
+    if (!d->valid(position))
+        return;
+    d->storeText(position, text);
+    const int parent = d->up[position];
+    if (filling()) {
+        if (d->sorted(parent))
+            d->markDirty(parent);
+        return;
+    }
+    if (d->sorted(parent)) {
+        const int from = d->row[position];
+        const int to = d->sortedRow(parent, text, position, from);
+        if (to != from) {
+            const QModelIndex p = indexOfPosition(parent);
+            beginMoveRows(p, from, from, p, to > from ? to + 1 : to);
+            d->moveChild(parent, from, to);
+            endMoveRows();
+        }
+    }
+    const QModelIndex i = indexOfPosition(position);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+void TreeModel::setImage(int position, int image)
+{
+    if (!d->valid(position) || d->image[position] == image)
+        return;
+    d->image[position] = image;
+    if (!filling()) {
+        const QModelIndex i = indexOfPosition(position);
+        emit dataChanged(i, i, {ImageRole});
+    }
+}
+
+void TreeModel::setSorted(int position, bool sorted)
+{
+    if (position == 0 || d->valid(position))
+        applySorted(position, sorted);
+}
+
+void TreeModel::setRootsSorted(bool sorted)
+{
+    applySorted(0, sorted);
+}
+
+void TreeModel::applySorted(int position, bool sorted)
+{
+    if (sorted == d->sorted(position))
+        return;
+    if (sorted) {
+        d->meta[position] |= SortedBit;
+        if (filling())
+            d->markDirty(position);
+        else
+            sortNow(position);
+        return;
+    }
+    // The order in force now stays, so a pending sort is done first.
+    if (d->meta[position] & DirtyBit) {
+        d->meta[position] &= ~DirtyBit;
+        d->applyOrder(position, d->sortedOrder(position));
+    }
+    d->meta[position] &= ~SortedBit;
+}
+
+void TreeModel::sortNow(int position)
+{
+    const std::vector<qint32> order = d->sortedOrder(position);
+    const auto kids = d->children(position);
+    if (std::equal(order.begin(), order.end(), kids.begin()))
+        return;
+    QList<QPersistentModelIndex> parents;
+    if (position != 0)
+        parents << QPersistentModelIndex(indexOfPosition(position));
+    emit layoutAboutToBeChanged(parents, VerticalSortHint);
+    const QModelIndexList persistent = persistentIndexList();
+    d->applyOrder(position, order);
+    for (const QModelIndex& old : persistent) {
+        const int child = positionOf(old);
+        if (child != 0 && d->up[child] == position)
+            changePersistentIndex(old, createIndex(d->row[child], old.column(), quintptr(child)));
+    }
+    emit layoutChanged(parents, VerticalSortHint);
+}
+
+int TreeModel::childCount(int position) const
+{
+    return (position == 0 || d->valid(position)) ? d->childCount(position) : 0;
+}
+
+int TreeModel::childAt(int position, int row) const
+{
+    if (row < 0 || row >= childCount(position))
+        return 0;
+    return d->children(position)[row];
+}
+
+QModelIndex TreeModel::indexOfPosition(int position) const
+{
+    if (!d->valid(position))
+        return {};
+    return createIndex(d->row[position], 0, quintptr(position));
+}
+
+int TreeModel::positionOf(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return 0;
+    const quintptr position = index.internalId();
+    return position <= quintptr(d->count()) ? int(position) : 0;
+}
+
+QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column != 0 || row < 0)
+        return {};
+    int p = 0;
+    if (parent.isValid()) {
+        if (parent.column() != 0 || !(p = positionOf(parent)))
+            return {};
+    }
+    if (row >= d->childCount(p))
+        return {};
+    return createIndex(row, 0, quintptr(d->children(p)[row]));
+}
+
+QModelIndex TreeModel::parent(const QModelIndex& child) const
+{
+    const int position = positionOf(child);
+    if (position == 0)
+        return {};
+    return indexOfPosition(d->up[position]);
+}
+
+int TreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return d->childCount(0);
+    if (parent.column() != 0)
+        return 0;
+    const int position = positionOf(parent);
+    return position ? d->childCount(position) : 0;
+}
+
+int TreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+bool TreeModel::hasChildren(const QModelIndex& parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant TreeModel::data(const QModelIndex& index, int role) const
+{
+    const int position = positionOf(index);
+    if (position == 0)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return d->textOf(position);
+    case ImageRole:
+        return d->image[position];
+    case KeyRole:
+        return d->keyOf(position);
+    case PositionRole:
+        return position;
+    default:
+        return {};
+    }
+}

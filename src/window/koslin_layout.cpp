@@ -27,8 +27,8 @@ void paintAsTitleBar(QWidget* widget)
 {
     widget->setAutoFillBackground(true);
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Design::color(0x80000002, palette));
-    palette.setColor(QPalette::WindowText, Design::color(0x80000009, palette));
+    palette.setColor(widget->backgroundRole(), Design::color(0x80000002, palette));
+    palette.setColor(widget->foregroundRole(), Design::color(0x80000009, palette));
     widget->setPalette(palette);
     widget->setFont(Design::tahoma(true));
 }
@@ -73,6 +73,11 @@ void MainWindow::layoutKoslin()
     Frame1 = new QGroupBox(QStringLiteral("LogFile"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setAutoFillBackground(true);
+    // A classic frame: the caption sits on the top edge, the controls below it.
+    Frame1->setStyleSheet(QStringLiteral(
+        "QGroupBox#Frame1 { border: 1px solid palette(mid); margin-top: 6px; }"
+        "QGroupBox#Frame1::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; "
+        "background-color: palette(window); }"));
     place(Frame1, this, 5, 6, 584, 33);
     place(txtFileName, Frame1, 8, 14, 527, 16);
     place(cmdOpenDefault, Frame1, 541, 14, 19, 16);

@@ -177,16 +177,36 @@ std::optional<QString> MainWindow::chooseLogFile()
     return files.first();
 }
 
+const QPixmap& MainWindow::background()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatioF(), ratio))
+        background_ = paintTavrinBackground(ratio);
+    return background_;
+}
+
 void MainWindow::paintEvent(QPaintEvent* event)
 {
     if (skin_ != Skin::Tavrin) {
         QWidget::paintEvent(event);
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    if (background_.isNull() || !qFuzzyCompare(background_.devicePixelRatioF(), ratio))
-        background_ = paintTavrinBackground(ratio);
     QPainter painter(this);
     painter.fillRect(rect(), TavrinArtwork::rimColor());
-    painter.drawPixmap(0, 0, background_);
+    painter.drawPixmap(0, 0, background());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A transparent progress bar shows the artwork under it, never the buttons
+    // it covers: the artwork is laid down before the bar paints itself.
+    if (watched == PBar1 && event->type() == QEvent::Paint && skin_ == Skin::Tavrin &&
+        PBar1->backStyle() == 0) {
+        const QPixmap& artwork = background();
+        const qreal ratio = artwork.devicePixelRatioF();
+        const QRectF source(QPointF(PBar1->pos()) * ratio, QSizeF(PBar1->size()) * ratio);
+        QPainter painter(PBar1);
+        painter.drawPixmap(QRectF(QPointF(0, 0), QSizeF(PBar1->size())), artwork, source);
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -63,6 +63,7 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Whether a text is empty once the spaces around it are removed.
@@ -73,6 +74,8 @@ private:
     void layoutKoslin();
     void connectHandlers();
     void centreOnScreen();
+    // The Tavrin artwork at the screen's pixel ratio.
+    const QPixmap& background();
 
     void formLoad();
     void formQueryUnload();

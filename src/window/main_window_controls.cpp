@@ -21,6 +21,7 @@ namespace {
 
 constexpr quint32 Grey = 0x00C0C0C0;     // face of the controls
 constexpr quint32 DarkText = 0x00404040; // text of the buttons and the file row
+constexpr quint32 ButtonShadow = 0x00808080;
 
 template <typename T> T* named(T* widget, const QString& name)
 {
@@ -55,6 +56,11 @@ void MainWindow::createControls()
         command->setBackColorDown(Design::color(0x00E0E0E0));
         command->setForeColorDown(Qt::black);
         command->setFont(Design::msSansSerif());
+        // Disabled captions are printed in the button shadow of the grey faces.
+        QPalette palette = command->palette();
+        palette.setColor(QPalette::Dark, Design::color(ButtonShadow));
+        palette.setColor(QPalette::Disabled, QPalette::ButtonText, Design::color(ButtonShadow));
+        command->setPalette(palette);
         return command;
     };
 
@@ -92,6 +98,9 @@ void MainWindow::createControls()
                   QStringLiteral("Swap case sensitive/insensitive search"));
     txtSearch = named(new QLineEdit(QStringLiteral("Enter search string..."), this), "txtSearch");
     setColors(txtSearch, QPalette::Base, Grey);
+    QPalette search = txtSearch->palette();
+    search.setColor(QPalette::Disabled, QPalette::Text, Design::color(ButtonShadow));
+    txtSearch->setPalette(search);
     cmdSearchPrev = hot("cmdSearchPrev", QStringLiteral("<"));
     cmdSearch = hot("cmdSearch", QStringLiteral("Search"));
     cmdSearchNext = hot("cmdSearchNext", QStringLiteral(">"));

@@ -153,8 +153,8 @@ void paintTitle(QPainter& p)
     p.drawPath(arrow);
 
     // The name, on the baseline of the subtitle label beside it.
-    QFont name = font(22, true);
-    name.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
+    QFont name = Design::arial(22, true);
+    name.setHintingPreference(QFont::PreferVerticalHinting);
     p.setFont(name);
     p.setPen(QColor(0, 0, 0, 140));
     p.drawText(QPointF(51, 32), QStringLiteral("Tavrin"));
@@ -243,19 +243,11 @@ void paintFilesPanel(QPainter& p)
 void paintStatsPanel(QPainter& p)
 {
     panel(p, StatsPanel, QStringLiteral("Log Statistics"));
-    const QFont captionFont = font(11, true);
-    p.setFont(captionFont);
-    const QFontMetrics metrics(captionFont);
+    p.setFont(font(11, true));
     for (int i = 0; i < 7; ++i) {
         const QRect row(418, StatTop[i], 100, 12);
         p.setPen(CaptionText);
         p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, QLatin1String(StatCaption[i]));
-        // Dotted leader from the caption to the value.
-        const int from = 418 + metrics.horizontalAdvance(QLatin1String(StatCaption[i])) + 4;
-        const int baseline = row.top() + (row.height() + metrics.ascent() - metrics.descent()) / 2;
-        p.setPen(BevelDark);
-        for (int x = from + (from % 3 == 0 ? 0 : 3 - from % 3); x <= 514; x += 3)
-            p.drawPoint(x, baseline);
         // A rule between rows.
         if (i < 6) {
             const int y = (StatTop[i] + 12 + StatTop[i + 1]) / 2;

@@ -86,7 +86,7 @@ void MainWindow::layoutTavrin()
     place(chkMonitor, this, 601, 268, 13, 13);
     chkMonitor->setAutoFillBackground(true);
     QPalette check = chkMonitor->palette();
-    check.setColor(QPalette::Window, Design::color(0x00C0C0C0));
+    check.setColor(chkMonitor->backgroundRole(), Design::color(0x00C0C0C0));
     chkMonitor->setPalette(check);
 
     place(txtGetright, this, 410, 289, 208, 122);
@@ -98,4 +98,5 @@ void MainWindow::layoutTavrin()
     PBar1->setBackStyle(0);
     place(PBar1, this, 426, 417, 176, 21);
     PBar1->raise();
+    PBar1->installEventFilter(this);
 }

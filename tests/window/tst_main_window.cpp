@@ -370,6 +370,18 @@ private Q_SLOTS:
         QCOMPARE(w.childAt(reRead.center()), bar);
         if (skin == Skin::Tavrin)
             QCOMPARE(w.childAt(inWindow(w.control<HotCommand>("cmdExit")).center()), bar);
+
+        // Nothing of the covered buttons shows through, transparent bar or not.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect area = inWindow(bar);
+        const QImage before = w.grab(area).toImage();
+        for (const char* name : {"cmdReRead", "cmdExit"}) {
+            auto* command = w.control<HotCommand>(name);
+            command->setCaption(QStringLiteral("XXXXXXXX"));
+            command->setBackColor(Qt::red);
+        }
+        QCOMPARE(w.grab(area).toImage(), before);
     }
 
     void loadFailures_data()

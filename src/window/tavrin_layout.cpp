@@ -39,8 +39,6 @@ void MainWindow::layoutTavrin()
     place(lblMover, this, 17, 10, 575, 29);
     lblShutDown = new HandleLabel(this);
     lblShutDown->setObjectName(QStringLiteral("lblShutDown"));
-    lblShutDown->setCursor(Qt::PointingHandCursor);
-    lblShutDown->setToolTip(QStringLiteral("Exit"));
     place(lblShutDown, this, 593, 14, 20, 18);
 
     // A static subtitle on the title strip: presses fall through to the drag handle.

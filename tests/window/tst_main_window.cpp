@@ -2,10 +2,13 @@
 #include "controls/uc_pbar.h"
 #include "platform/path_resolver.h"
 #include "platform/registry_reader.h"
+#include "platform/wine_path_resolver.h"
+#include "platform/wine_registry_reader.h"
 #include "tree/tree_model.h"
 #include "window/main_window.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -485,6 +488,45 @@ private Q_SLOTS:
         QCOMPARE(w.control<QLineEdit>("txtFileName")->text(), path);
         QCOMPARE(w.session().loadedLogPath, path);
         QCOMPARE(w.session().logLines.count(), 2);
+    }
+
+    // With the real platform layers: GetRight's setting in a Wine prefix names a
+    // Windows path, shown as stored and read through the prefix's drive.
+    void throughWinePrefix()
+    {
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("drive_c/Program Files/GetRight")));
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("dosdevices")));
+        QVERIFY(QFile::link(QStringLiteral("../drive_c"),
+                            prefix.filePath(QStringLiteral("dosdevices/c:"))));
+        QFile log(prefix.filePath(QStringLiteral("drive_c/Program Files/GetRight/GETRIGHT.LOG")));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write(datedLines(2) + "\r\n" + datedLines(2) + "header\r\n\r\n");
+        log.close();
+        QFile reg(prefix.filePath(QStringLiteral("user.reg")));
+        QVERIFY(reg.open(QIODevice::WriteOnly));
+        reg.write(R"(WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+[Software\\Headlight\\GetRight\\Config] 1765363200
+"LogFile"="C:\\Program Files\\GetRight\\getright.log"
+)");
+        reg.close();
+
+        const WineRegistryReader registry(prefix.path());
+        const WinePathResolver resolver(prefix.path());
+        TestWindow w(Skin::Tavrin, registry, resolver);
+        const QString stored = QStringLiteral("C:\\Program Files\\GetRight\\getright.log");
+        QCOMPARE(w.control<QLineEdit>("txtFileName")->text(), stored);
+        QVERIFY(w.control<HotCommand>("cmdOpenDefault")->isEnabled());
+
+        Q_EMIT w.control<HotCommand>("cmdOpenDefault")->click();
+
+        QCOMPARE(w.messages.size(), 1);
+        QCOMPARE(w.messages[0].text, QStringLiteral("3 bad records were ignored"));
+        QCOMPARE(w.session().logLines.count(), 4);
+        QCOMPARE(w.session().loadedLogPath, stored);
+        QCOMPARE(w.control<QLineEdit>("txtFileName")->text(), stored);
     }
 
     void cancelledDialogKeepsEverything()

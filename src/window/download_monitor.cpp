@@ -11,6 +11,8 @@ DownloadMonitor::DownloadMonitor(const PathResolver& resolver, DataExchangeClien
       client_(client ? client : new LocalSocketDataExchange(this))
 {
     client_->setParent(this);
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setInterval(0);
     connect(client_, &DataExchangeClient::connected, this, &DownloadMonitor::onConnected);
     connect(client_, &DataExchangeClient::replied, this, &DownloadMonitor::onReplied);
     connect(client_, &DataExchangeClient::failed, this, &DownloadMonitor::onFailed);
@@ -30,6 +32,7 @@ void DownloadMonitor::setChecked(bool checked)
         return;
     }
     timer1_.stop();
+    timer1_.setInterval(0);
     if (polling_) {
         client_->disconnectFromService();
         polling_ = false;
@@ -59,6 +62,7 @@ void DownloadMonitor::shutDown()
 {
     checked_ = false;
     timer1_.stop();
+    timer1_.setInterval(0);
     polling_ = false;
     client_->disconnectFromService();
 }

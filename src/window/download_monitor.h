@@ -49,6 +49,8 @@ public:
     void setShownText(const QString& text) { shownText_ = text; }
 
     bool isPolling() const { return polling_; }
+    // Timer1: interval 0 and stopped while off, the poll interval while on.
+    const QTimer& timer1() const { return timer1_; }
 
     // For tests and demos: a shorter tick and request time-out.
     void setPollInterval(int ms);

@@ -105,7 +105,9 @@ private Q_SLOTS:
         QVERIFY(getRight.listen());
         auto monitor = makeMonitor();
         QSignalSpy shown(monitor.get(), &DownloadMonitor::displayText);
+        QVERIFY(!monitor->timer1().isActive());
         monitor->setChecked(true);
+        QCOMPARE(monitor->timer1().interval(), 20);
         QCOMPARE(shown.count(), 0); // ticking shows nothing at once
         QTRY_COMPARE(shown.count(), 1);
         QCOMPARE(shown.first().first().toString(), threeLines);
@@ -190,6 +192,8 @@ private Q_SLOTS:
         QCOMPARE(shown.count(), 2);
         QCOMPARE(shown.last().first().toString(), DownloadMonitor::notMonitoringText());
         QVERIFY(!monitor->isPolling());
+        QVERIFY(!monitor->timer1().isActive());
+        QCOMPARE(monitor->timer1().interval(), 0);
         const int pollsBefore = polls.count();
 
         // A monitor left on beside it runs several polls meanwhile; the unticked one none.

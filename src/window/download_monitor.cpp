@@ -8,7 +8,7 @@
 DownloadMonitor::DownloadMonitor(const PathResolver& resolver, DataExchangeClient* client,
                                  QObject* parent)
     : QObject(parent), resolver_(resolver),
-      client_(client ? client : new LocalSocketDataExchange(this))
+      client_(client ? client : new LocalSocketDataExchange(this)), timer1_(this)
 {
     client_->setParent(this);
     timer1_.setObjectName(QStringLiteral("Timer1"));

@@ -83,7 +83,7 @@ private:
 
     const PathResolver& resolver_;
     DataExchangeClient* client_;
-    QTimer timer1_;
+    QTimer timer1_; // a child too, so it can be found by its name
     int interval_ = PollIntervalMs;
     bool checked_ = false;
     bool polling_ = false;

@@ -3,16 +3,21 @@
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "log/messages.h"
+#include "platform/gui/qt_desktop_opener.h"
 #include "platform/registry_reader.h"
+#include "tree/tree_filler.h"
 #include "tree/tree_model.h"
+#include "window/download_monitor.h"
 #include "window/handle_label.h"
 #include "window/tavrin_background.h"
+#include "window/tree_icon_delegate.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -23,9 +28,14 @@
 
 MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathResolver& resolver,
                        QWidget* parent)
-    : QWidget(parent), skin_(skin), registry_(registry), session_(resolver)
+    : QWidget(parent), skin_(skin), registry_(registry), session_(resolver),
+      treeFiller_(std::make_unique<TreeFiller>(formats_)),
+      ownOpener_(std::make_unique<QtDesktopOpener>()), desktopOpener_(ownOpener_.get())
 {
     createControls();
+    tvwFiles->setItemDelegate(new TreeIconDelegate(tvwFiles));
+    tvwFiles->setIconSize(QSize(16, 16));
+    txtSearch->installEventFilter(this);
     if (skin_ == Skin::Tavrin)
         layoutTavrin();
     else
@@ -35,7 +45,16 @@ MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathReso
     formLoad();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The tree's nodes read their records through the filler: empty it first.
+    treeModel->clear();
+}
+
+void MainWindow::setDesktopOpener(DesktopOpener* opener)
+{
+    desktopOpener_ = opener ? opener : ownOpener_.get();
+}
 
 bool MainWindow::isBlank(const QString& text)
 {
@@ -58,7 +77,18 @@ void MainWindow::connectHandlers()
         connect(lblShutDown, &HandleLabel::click, this, &MainWindow::lblShutDown_Click);
     // The handler runs on every change of the value, by the user or by the program.
     connect(chkMonitor, &QCheckBox::toggled, this, &MainWindow::chkMonitor_Click);
-    connect(Timer1, &QTimer::timeout, this, &MainWindow::timer1_Timer);
+    connect(monitor_, &DownloadMonitor::displayText, txtGetright, &QPlainTextEdit::setPlainText);
+    connect(monitor_, &DownloadMonitor::logChanged, lblLogChanged, &QLabel::show);
+    connect(cmdNoSort, &HotCommand::click, this, &MainWindow::cmdNoSort_Click);
+    connect(cmdByDate, &HotCommand::click, this, &MainWindow::cmdByDate_Click);
+    connect(cmdByName, &HotCommand::click, this, &MainWindow::cmdByName_Click);
+    connect(cmdByURL, &HotCommand::click, this, &MainWindow::cmdByURL_Click);
+    connect(cmdByLocal, &HotCommand::click, this, &MainWindow::cmdByLocal_Click);
+    connect(cmdSearch, &HotCommand::click, this, &MainWindow::cmdSearch_Click);
+    connect(cmdSearchNext, &HotCommand::click, this, &MainWindow::cmdSearchNext_Click);
+    connect(cmdSearchPrev, &HotCommand::click, this, &MainWindow::cmdSearchPrev_Click);
+    connect(cmdCase, &HotCommand::click, this, &MainWindow::cmdCase_Click);
+    connect(cmdPlay, &HotCommand::click, this, &MainWindow::cmdPlay_Click);
 }
 
 void MainWindow::centreOnScreen()
@@ -100,14 +130,14 @@ void MainWindow::formLoad()
 
     // 7. to 9.: ResetLog also starts the record collections empty.
     resetLog();
-    sortOrder_ = 0;
+    sortOrder_ = SortOrder::SortNone;
 }
 
 // Form_QueryUnload: every close passes here, whatever asked for it.
 void MainWindow::formQueryUnload()
 {
     closeRequested_ = true;
-    Timer1->stop();
+    monitor_->shutDown();
     // The notification-area icon is removed here (Tavrin only).
 }
 
@@ -139,18 +169,15 @@ bool MainWindow::startSystemMove()
     return window && window->startSystemMove();
 }
 
-// A tick of the monitor; the polls themselves come with the monitor.
-void MainWindow::timer1_Timer() {}
+void MainWindow::timer1_Timer()
+{
+    monitor_->timer1_Timer();
+}
 
 void MainWindow::chkMonitor_Click()
 {
-    if (chkMonitor->isChecked()) {
-        Timer1->start(1000);
-    } else {
-        txtGetright->setPlainText(QStringLiteral("Not monitoring..."));
-        Timer1->stop();
-        Timer1->setInterval(0);
-    }
+    // Unticking shows "Not monitoring..." at once; ticking polls a second later.
+    monitor_->setChecked(chkMonitor->isChecked());
     if (tvwFiles->isVisible() && tvwFiles->isEnabled())
         tvwFiles->setFocus();
 }
@@ -198,6 +225,8 @@ void MainWindow::paintEvent(QPaintEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == txtSearch && txtSearchEvent(event))
+        return true;
     // A transparent progress bar shows the artwork under it, never the buttons
     // it covers: the artwork is laid down before the bar paints itself.
     if (watched == PBar1 && event->type() == QEvent::Paint && skin_ == Skin::Tavrin &&

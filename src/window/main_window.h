@@ -1,6 +1,9 @@
 #pragma once
 
+#include "log/formats.h"
 #include "log/log_session.h"
+#include "tree/sort_order.h"
+#include "tree/tree_search.h"
 #include "window/skin.h"
 
 #include <QMessageBox>
@@ -8,8 +11,11 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
+class DesktopOpener;
+class DownloadMonitor;
 class HandleLabel;
 class HotCommand;
 class PathResolver;
@@ -18,9 +24,9 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QTimer;
 class QTreeView;
 class RegistryReader;
+class TreeFiller;
 class TreeModel;
 class UcPBar;
 
@@ -41,7 +47,11 @@ public:
 
     Skin skin() const { return skin_; }
     const LogSession& session() const { return session_; }
-    int sortOrder() const { return sortOrder_; }
+    SortOrder sortOrder() const { return sortOrder_; }
+    bool caseSensitiveSearch() const { return caseSensitiveSearch_; }
+
+    // Where Execute hands what it opens; the desktop's own opener by default.
+    void setDesktopOpener(DesktopOpener* opener);
 
 public Q_SLOTS:
     void cmdGetLog_Click();
@@ -52,6 +62,16 @@ public Q_SLOTS:
     void lblMover_MouseDown(Qt::MouseButton button);
     void chkMonitor_Click();
     void timer1_Timer();
+    void cmdNoSort_Click();
+    void cmdByDate_Click();
+    void cmdByName_Click();
+    void cmdByURL_Click();
+    void cmdByLocal_Click();
+    void cmdSearch_Click();
+    void cmdSearchNext_Click();
+    void cmdSearchPrev_Click();
+    void cmdCase_Click();
+    void cmdPlay_Click();
 
 protected:
     // Seams to the desktop, so tests can stand in for the modal parts.
@@ -85,6 +105,16 @@ private:
     void loadLogFile(const QString& path);
     void analyzeLog();
 
+    // The tree.
+    void populateTree();
+    void sortCommand(SortOrder order);
+    std::array<HotCommand*, 5> sortCommands() const;
+
+    // Searching and Execute.
+    int selectedPosition() const;
+    void search(SearchRange range);
+    bool txtSearchEvent(QEvent* event);
+
     // What the loading and the analysis change on the window.
     void setStatText(int index, const QString& text);
     void endProgress();
@@ -92,7 +122,12 @@ private:
     const Skin skin_;
     const RegistryReader& registry_;
     LogSession session_;
-    int sortOrder_ = 0;
+    const Formats formats_;
+    std::unique_ptr<TreeFiller> treeFiller_;
+    std::unique_ptr<DesktopOpener> ownOpener_;
+    DesktopOpener* desktopOpener_ = nullptr;
+    SortOrder sortOrder_ = SortOrder::SortNone;
+    bool caseSensitiveSearch_ = false;
     // Set by the first close request: long operations that yield to waiting
     // events stop at their next step instead of working on a closed window.
     bool closeRequested_ = false;
@@ -122,7 +157,7 @@ private:
     QCheckBox* chkMonitor = nullptr;
     QPlainTextEdit* txtGetright = nullptr;
     QLineEdit* Text1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    DownloadMonitor* monitor_ = nullptr; // owns Timer1
     UcPBar* PBar1 = nullptr;
     HotCommand* cmdReRead = nullptr;
     HotCommand* cmdExit = nullptr;

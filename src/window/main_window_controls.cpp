@@ -3,6 +3,8 @@
 // layout (tavrin_layout.cpp, koslin_layout.cpp).
 #include "window/main_window.h"
 
+#include "window/download_monitor.h"
+
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "tree/tree_model.h"
@@ -126,13 +128,12 @@ void MainWindow::createControls()
     txtGetright->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtGetright->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setColors(txtGetright, QPalette::Base, Grey);
-    txtGetright->setPlainText(QStringLiteral("Not monitoring...\n"));
+    txtGetright->setPlainText(DownloadMonitor::initialText());
 
     // The monitor's data-exchange client and tick; both idle until it is switched on.
     Text1 = named(new QLineEdit(this), "Text1");
     Text1->hide();
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(0);
+    monitor_ = named(new DownloadMonitor(session_.resolver(), nullptr, this), "monitor");
 
     cmdReRead = hot("cmdReRead", QStringLiteral("Re-read Log"));
     cmdExit = hot("cmdExit", QStringLiteral("Exit"));

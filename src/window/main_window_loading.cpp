@@ -5,7 +5,9 @@
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "log/messages.h"
+#include "tree/tree_filler.h"
 #include "tree/tree_model.h"
+#include "window/download_monitor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,6 +30,7 @@ void MainWindow::resetLog()
     txtSearch->setEnabled(false);
     tvwFiles->hide();
     treeModel->clear();
+    treeFiller_->release();
     tvwFiles->show();
     repaint();
     // Counters to 0 and new, empty record collections.
@@ -39,6 +42,7 @@ void MainWindow::loadLogFile(const QString& path)
     resetLog();
     lblLogChanged->hide();
     const LogSession::LoadOutcome outcome = session_.loadLogFile(path);
+    monitor_->setLoadedLog(session_.loadedLogPath, session_.loadedLogStamp);
     switch (outcome.message) {
     case LogSession::LoadOutcome::Message::None:
         break;
@@ -94,17 +98,6 @@ void MainWindow::cmdReRead_Click()
         return;
     PBar1->setCaption(QString());
     analyzeLog();
-}
-
-// AnalyzeLog. Turning the lines into records and statistics is added here; until
-// then every load ends as one that kept no line does.
-void MainWindow::analyzeLog()
-{
-    if (session_.logLines.isEmpty()) {
-        endProgress();
-        return;
-    }
-    endProgress();
 }
 
 void MainWindow::setStatText(int index, const QString& text)

@@ -25,14 +25,20 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Starts Tavrin on the bundled demo log, through a Wine-style prefix made under build/.
+# Starts Tavrin on the bundled demo log, through a Wine-style prefix made under
+# build/, with getright-sim standing in for a running GetRight beside it.
+DEMO_PREFIX := $(CURDIR)/$(BUILD)/demo-prefix
+DEMO_LOG := $(DEMO_PREFIX)/drive_c/Program Files/GetRight/getright.log
 run: build
 	cmake --build $(BUILD) --target demo-prefix
-	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	@export WINEPREFIX="$(DEMO_PREFIX)"; \
+	$(BUILD)/bin/getright-sim --log "$(DEMO_LOG)" --log-every 6 & sim=$$!; \
+	trap 'kill $$sim 2>/dev/null' EXIT INT TERM; \
+	if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display: starting Tavrin under xvfb-run"; \
-	  WINEPREFIX=$(CURDIR)/$(BUILD)/demo-prefix xvfb-run -a $(BUILD)/bin/tavrin; \
+	  xvfb-run -a $(BUILD)/bin/tavrin; \
 	else \
-	  WINEPREFIX=$(CURDIR)/$(BUILD)/demo-prefix $(BUILD)/bin/tavrin; \
+	  $(BUILD)/bin/tavrin; \
 	fi
 
 test: build

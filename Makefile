@@ -6,7 +6,10 @@ DEPS := g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins li
         xvfb xauth fonts-liberation2 fonts-dejavu-core
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test clean
+# Only for the fuzz build (tests/fuzz/run): clang with libFuzzer and the sanitizers.
+FUZZ_DEPS := clang libclang-rt-14-dev
+
+.PHONY: all deps fuzz-deps configure build run test fuzz clean
 
 all: build
 
@@ -18,6 +21,9 @@ deps:
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+
+fuzz-deps:
+	@$(MAKE) -s deps DEPS="$(FUZZ_DEPS)"
 
 configure: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
@@ -43,6 +49,11 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Builds the fuzz targets in build-fuzz, replays their corpus and fuzzes each
+# for FUZZ_SECONDS (default 60).
+fuzz:
+	tests/fuzz/run
 
 clean:
 	rm -rf $(BUILD)

@@ -5,8 +5,13 @@
 
 QIcon programIcon()
 {
-    // The icon lives in a static library: its resources are pulled in by name.
-    Q_INIT_RESOURCE(program_icon);
+    // The icon lives in a static library: its resources are pulled in by name,
+    // once.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(program_icon);
+        return true;
+    }();
+    Q_UNUSED(registered);
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/tavrin-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/tavrin-32.png"), QSize(32, 32));

@@ -127,7 +127,6 @@ void MainWindow::layoutKoslin()
 
     place(cmdReRead, this, 404, 364, 79, 21);
     place(cmdExit, this, 505, 364, 79, 21);
-    PBar1->setBackStyle(1);
     place(PBar1, this, 392, 363, 176, 21);
     PBar1->raise();
 }

@@ -10,7 +10,9 @@
 #include "window/download_monitor.h"
 #include "window/handle_label.h"
 #include "window/tavrin_background.h"
+#include "window/tray_icon.h"
 #include "window/tree_icon_delegate.h"
+#include "window/window_outline.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -33,6 +35,10 @@ MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathReso
       ownOpener_(std::make_unique<QtDesktopOpener>()), desktopOpener_(ownOpener_.get())
 {
     createControls();
+    if (skin_ == Skin::Tavrin) {
+        tray_ = new TrayIcon(this);
+        connect(tray_, &TrayIcon::pressed, this, [this] { bringToFront(this); });
+    }
     tvwFiles->setItemDelegate(new TreeIconDelegate(tvwFiles));
     tvwFiles->setIconSize(QSize(16, 16));
     txtSearch->installEventFilter(this);
@@ -104,7 +110,13 @@ void MainWindow::centreOnScreen()
 // Form_Load
 void MainWindow::formLoad()
 {
-    // 1. The window outline is built and applied here (Tavrin only).
+    // 1. The skinned window takes its outline. Its controls sit at design
+    //    positions of 15 twips to the pixel, so the outline uses the same ratio.
+    if (skin_ == Skin::Tavrin) {
+        const QRegion outline = buildWindowOutline(15.0);
+        if (!outline.isEmpty())
+            setMask(outline);
+    }
 
     // 2. GetRight's configured log.
     session_.defaultLogPath = registry_.getRegString(
@@ -126,7 +138,9 @@ void MainWindow::formLoad()
     // 5.
     QCoreApplication::processEvents();
 
-    // 6. The notification-area icon is added here (Tavrin only).
+    // 6.
+    if (tray_)
+        tray_->createIcon();
 
     // 7. to 9.: ResetLog also starts the record collections empty.
     resetLog();
@@ -138,7 +152,8 @@ void MainWindow::formQueryUnload()
 {
     closeRequested_ = true;
     monitor_->shutDown();
-    // The notification-area icon is removed here (Tavrin only).
+    if (tray_)
+        tray_->deleteIcon();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

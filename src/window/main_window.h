@@ -26,6 +26,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTreeView;
 class RegistryReader;
+class TrayIcon;
 class TreeFiller;
 class TreeModel;
 class UcPBar;
@@ -166,6 +167,7 @@ private:
     // Tavrin only: the painted close mark and the owner of the notification-area icon.
     HandleLabel* lblShutDown = nullptr;
     QLabel* picTray = nullptr;
+    TrayIcon* tray_ = nullptr;
 
     // Koslin only: what the Tavrin artwork paints.
     QGroupBox* Frame1 = nullptr;

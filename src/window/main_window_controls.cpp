@@ -5,6 +5,7 @@
 
 #include "window/download_monitor.h"
 
+#include "controls/design_store.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "tree/tree_model.h"
@@ -24,6 +25,10 @@ namespace {
 constexpr quint32 Grey = 0x00C0C0C0;     // face of the controls
 constexpr quint32 DarkText = 0x00404040; // text of the buttons and the file row
 constexpr quint32 ButtonShadow = 0x00808080;
+constexpr quint32 LightGrey = 0x00E0E0E0; // pressed face
+constexpr quint32 Black = 0x00000000;
+constexpr quint32 White = 0x00FFFFFF;
+constexpr quint32 DarkRed = 0x00000080; // Exit's hot and pressed face
 
 template <typename T> T* named(T* widget, const QString& name)
 {
@@ -47,22 +52,28 @@ void MainWindow::createControls()
 {
     setFont(Design::msSansSerif());
 
-    auto hot = [this](const char* name, const QString& caption, const QString& toolTip = {}) {
+    // The hot buttons are restored from their design tables, as the design stores them.
+    auto hot = [this](const char* name, const QString& caption, const QString& toolTip = {},
+                      const DesignStore& overrides = {}) {
         auto* command = named(new HotCommand(this), name);
-        command->setCaption(caption);
-        command->setToolTip(toolTip);
-        command->setBackColor(Design::color(Grey));
-        command->setForeColor(Design::color(DarkText));
-        command->setBackColorHi(Design::color(Grey));
-        command->setForeColorHi(Qt::black);
-        command->setBackColorDown(Design::color(0x00E0E0E0));
-        command->setForeColorDown(Qt::black);
-        command->setFont(Design::msSansSerif());
+        DesignStore design{{QStringLiteral("Caption"), caption},
+                           {QStringLiteral("ToolTipText"), toolTip},
+                           {QStringLiteral("BackColor"), Grey},
+                           {QStringLiteral("ForeColor"), DarkText},
+                           {QStringLiteral("BackColorHi"), Grey},
+                           {QStringLiteral("ForeColorHi"), Black},
+                           {QStringLiteral("BackColorDown"), LightGrey},
+                           {QStringLiteral("ForeColorDown"), Black},
+                           {QStringLiteral("Font"), QVariant::fromValue(Design::msSansSerif())}};
+        for (const QString& key : overrides.keys())
+            design.setValue(key, overrides.value(key));
         // Disabled captions are printed in the button shadow of the grey faces.
         QPalette palette = command->palette();
         palette.setColor(QPalette::Dark, Design::color(ButtonShadow));
         palette.setColor(QPalette::Disabled, QPalette::ButtonText, Design::color(ButtonShadow));
         command->setPalette(palette);
+        command->readProperties(design);
+        command->setToolTip(toolTip);
         return command;
     };
 
@@ -77,8 +88,8 @@ void MainWindow::createControls()
     txtFileName->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     setColors(txtFileName, QPalette::Base, Grey, DarkText);
 
-    cmdOpenDefault = hot("cmdOpenDefault", QStringLiteral("D"), QStringLiteral("Open Default Log"));
-    cmdOpenDefault->setFont(Design::msSansSerif(true));
+    cmdOpenDefault = hot("cmdOpenDefault", QStringLiteral("D"), QStringLiteral("Open Default Log"),
+                         {{QStringLiteral("Font"), QVariant::fromValue(Design::msSansSerif(true))}});
     cmdGetLog = hot("cmdGetLog", QStringLiteral("..."));
 
     cmdNoSort = hot("cmdNoSort", QStringLiteral("No Sort"), QStringLiteral("No Sort"));
@@ -136,19 +147,20 @@ void MainWindow::createControls()
     monitor_ = named(new DownloadMonitor(session_.resolver(), nullptr, this), "monitor");
 
     cmdReRead = hot("cmdReRead", QStringLiteral("Re-read Log"));
-    cmdExit = hot("cmdExit", QStringLiteral("Exit"));
-    cmdExit->setForeColor(Design::color(0x80000012, cmdExit->palette()));
-    cmdExit->setBackColorHi(Design::color(0x00000080));
-    cmdExit->setForeColorHi(Design::color(0x00FFFFFF));
-    cmdExit->setBackColorDown(Design::color(0x00000080));
-    cmdExit->setForeColorDown(Design::color(0x00FFFFFF));
+    cmdExit = hot("cmdExit", QStringLiteral("Exit"), {},
+                  {{QStringLiteral("ForeColor"), 0x80000012u},
+                   {QStringLiteral("BackColorHi"), DarkRed},
+                   {QStringLiteral("ForeColorHi"), White},
+                   {QStringLiteral("BackColorDown"), DarkRed},
+                   {QStringLiteral("ForeColorDown"), White}});
 
     // Made after the two buttons so that it lies above them.
     PBar1 = named(new UcPBar(this), "PBar1");
-    PBar1->setBackColor(Design::color(Grey));
-    PBar1->setBarBackColor(Design::color(0x00808080));
-    PBar1->setFont(Design::msSansSerif());
-    PBar1->setCaption(QStringLiteral("0 of 100"));
+    PBar1->readProperties({{QStringLiteral("BackColor"), Grey},
+                           {QStringLiteral("BarBackColor"), ButtonShadow},
+                           {QStringLiteral("BackStyle"), skin_ == Skin::Tavrin ? 0 : 1},
+                           {QStringLiteral("Caption"), QStringLiteral("0 of 100")},
+                           {QStringLiteral("Font"), QVariant::fromValue(Design::msSansSerif())}});
     PBar1->setDisplayStyle(5);
     PBar1->hide();
 }

@@ -4,7 +4,7 @@
 #include "platform/wine_prefix.h"
 #include "platform/wine_registry_reader.h"
 #include "records/class_error.h"
-#include "window/app_icon.h"
+#include "window/tray_icon.h"
 #include "window/main_window.h"
 
 #include <QApplication>
@@ -55,7 +55,7 @@ int runProgram(int& argc, char** argv, Skin skin)
     QApplication::setApplicationName(skin == Skin::Tavrin ? QStringLiteral("Tavrin")
                                                           : QStringLiteral("Koslin"));
     QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
-    QApplication::setWindowIcon(appIcon());
+    QApplication::setWindowIcon(programIcon());
 
     const QString prefix = winePrefix();
     const WineRegistryReader registry(prefix);

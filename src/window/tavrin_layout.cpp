@@ -4,7 +4,7 @@
 
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
-#include "window/app_icon.h"
+#include "window/tray_icon.h"
 #include "window/design.h"
 #include "window/handle_label.h"
 
@@ -47,7 +47,7 @@ void MainWindow::layoutTavrin()
 
     picTray = new QLabel(this);
     picTray->setObjectName(QStringLiteral("picTray"));
-    picTray->setPixmap(appIcon().pixmap(16, 16));
+    picTray->setPixmap(programIcon().pixmap(16, 16));
     place(picTray, this, 12, 16, 16, 16);
     picTray->hide();
 
@@ -93,7 +93,6 @@ void MainWindow::layoutTavrin()
     place(cmdReRead, this, 431, 417, 79, 21);
     place(cmdExit, this, 519, 417, 79, 21);
     // Transparent: the painted box shows around the fill and the caption.
-    PBar1->setBackStyle(0);
     place(PBar1, this, 426, 417, 176, 21);
     PBar1->raise();
     PBar1->installEventFilter(this);

@@ -61,6 +61,41 @@ private Q_SLOTS:
         QCOMPARE(urlsInOrder(entries).mid(163), expected.mid(expected.size() - 37));
     }
 
+    void positionsMatchASimpleModel()
+    {
+        // Random adds, re-adds and removals against a plain list of the same items.
+        LogEntries entries;
+        QList<QPair<QString, bool>> model; // url, still keyed
+        quint32 seed = 12345;
+        auto next = [&seed](quint32 bound) {
+            seed = seed * 1664525u + 1013904223u;
+            return (seed >> 8) % bound;
+        };
+        for (int step = 0; step < 3000; ++step) {
+            if (next(10) < 8 || model.isEmpty()) {
+                const QString url = QString::number(next(300));
+                entries.add(recordFor(url));
+                for (qsizetype i = 0; i < model.size(); ++i) {
+                    if (model[i].second && model[i].first == url) {
+                        model.append({url, false});
+                        model.removeAt(i);
+                        break;
+                    }
+                }
+                model.append({url, true});
+            } else {
+                const int position = int(next(quint32(model.size()))) + 1;
+                entries.remove(position);
+                model.removeAt(position - 1);
+            }
+        }
+        QCOMPARE(entries.count(), int(model.size()));
+        for (int i = 1; i <= entries.count(); ++i) {
+            QCOMPARE(entries.item(i)->url, model[i - 1].first);
+            QCOMPARE(entries.item(model[i - 1].first) == entries.item(i), model[i - 1].second);
+        }
+    }
+
     void itemLookup_data()
     {
         QTest::addColumn<QString>("key");

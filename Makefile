@@ -9,7 +9,10 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Only for the fuzz build (tests/fuzz/run): clang with libFuzzer and the sanitizers.
 FUZZ_DEPS := clang libclang-rt-14-dev
 
-.PHONY: all deps fuzz-deps configure build run test fuzz clean
+# Only for `make package`: dpkg-shlibdeps (which needs file) and the package checks.
+PKG_DEPS := dpkg-dev file desktop-file-utils appstream lintian
+
+.PHONY: all deps fuzz-deps configure build run test fuzz package clean
 
 all: build
 
@@ -54,6 +57,11 @@ test: build
 # for FUZZ_SECONDS (default 60).
 fuzz:
 	tests/fuzz/run
+
+# The Debian package, $(BUILD)/tavrin_<version>_<arch>.deb (cmake/Install.cmake).
+package: build
+	@$(MAKE) -s deps DEPS="$(PKG_DEPS)"
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

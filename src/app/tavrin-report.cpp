@@ -17,9 +17,35 @@ namespace {
 
 const char kUsage[] = "usage: tavrin-report [--order none|date|name|url|local] LOGFILE\n";
 
+const char kHelp[] =
+    "\n"
+    "Analyses a GetRight log and prints its statistics and its download tree.\n"
+    "\n"
+    "Options:\n"
+    "  --order ORDER  order of the tree: none (log order, the default), date,\n"
+    "                 name, url or local\n"
+    "  -h, --help     show this help and exit\n"
+    "  --version      show the version and exit\n"
+    "\n"
+    "LOGFILE is a path, or a Windows path (C:\\...) resolved through the Wine prefix.\n"
+    "\n"
+    "Output: seven lines \"Caption: value\" (Total Files, Total Resumes, Total\n"
+    "Restarts, Total Completed, Bytes Recovered, Log Started, Log Finished), an\n"
+    "empty line, then the tree, one node per line: two spaces of indent per level,\n"
+    "the node's key, a tab and the node's text. Counts of ignored or unanalysed\n"
+    "lines go to standard error.\n"
+    "\n"
+    "Exit status: 0 when the log was read, 1 when it cannot be read, 2 on a usage\n"
+    "error.\n"
+    "\n"
+    "Environment:\n"
+    "  WINEPREFIX     the Wine prefix for Windows paths (default ~/.wine)\n"
+    "  LC_ALL, LANG   the locale in which the log's dates are read and dates and\n"
+    "                 numbers are written\n";
+
 int usage(QTextStream& err)
 {
-    err << kUsage;
+    err << kUsage << "Try 'tavrin-report --help' for more information.\n";
     return 2;
 }
 
@@ -45,7 +71,7 @@ int main(int argc, char* argv[])
             if (!sortOrderFromName(arg.mid(8), &order))
                 return usage(err);
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            out << kUsage;
+            out << kUsage << kHelp;
             return 0;
         } else if (arg == QLatin1String("--version")) {
             out << "tavrin-report " << TAVRIN_VERSION << '\n';

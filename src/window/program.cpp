@@ -55,6 +55,9 @@ int runProgram(int& argc, char** argv, Skin skin)
     QApplication::setApplicationName(skin == Skin::Tavrin ? QStringLiteral("Tavrin")
                                                           : QStringLiteral("Koslin"));
     QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
+    QGuiApplication::setDesktopFileName(skin == Skin::Tavrin
+                                            ? QStringLiteral("io.github.tavrin.Tavrin")
+                                            : QStringLiteral("io.github.tavrin.Koslin"));
     QApplication::setWindowIcon(programIcon());
 
     const QString prefix = winePrefix();

@@ -117,7 +117,12 @@ void DownloadMonitor::onReplied(const QString& reply)
         endPoll();
         return;
     }
-    gathered_ += info->title + QStringLiteral(": ") + info->detail + QStringLiteral("\r\n");
+    const QString line = info->title + QStringLiteral(": ") + info->detail + QStringLiteral("\r\n");
+    if (gathered_.size() + line.size() > MaxListChars) {
+        endPoll();
+        return;
+    }
+    gathered_ += line;
     if (++item_ > MaxItems) {
         endPoll();
         return;

@@ -20,6 +20,10 @@ class DownloadMonitor : public QObject {
 public:
     static constexpr int PollIntervalMs = 1000;
     static constexpr int MaxItems = 32767; // the poll's item number is a 16-bit count
+    // The gathered list stops at this many characters: a GetRight that lists
+    // without end, in replies of up to a megabyte each, cannot fill memory. The
+    // poll ends at the download that would pass it, as at a malformed reply.
+    static constexpr qsizetype MaxListChars = qsizetype(1) << 20;
 
     static QString notMonitoringText() { return QStringLiteral("Not monitoring..."); }
     static QString noDownloadsText() { return QStringLiteral("No downloads..."); }

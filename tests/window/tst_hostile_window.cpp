@@ -439,6 +439,38 @@ private Q_SLOTS:
         VERIFY_USABLE(log);
     }
 
+    // A GetRight that lists download after download, each with a long reply:
+    // the list stops growing at its cap and the poll ends there.
+    void endlessListIsCapped()
+    {
+        QLocalServer server;
+        int requests = 0;
+        connect(&server, &QLocalServer::newConnection, this, [&] {
+            while (QLocalSocket* socket = server.nextPendingConnection()) {
+                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QLocalSocket::readyRead, this, [&, socket] {
+                    if (!socket->canReadLine())
+                        return;
+                    ++requests;
+                    socket->write("t" + socket->readLine().trimmed() + "|1|" +
+                                  QByteArray(100 * 1024, 'd') + "|\n");
+                });
+            }
+        });
+        QVERIFY(server.listen(LocalSocketDataExchange::socketPath("GetRight", "DownloadInfo")));
+
+        Loaded log(writeLog(QStringLiteral("good.log"), kLog));
+        log.monitorOn();
+        QVERIFY(log.poll());
+        const QString shown = log.getright();
+        QVERIFY(shown.size() <= DownloadMonitor::MaxListChars);
+        QVERIFY(shown.startsWith(QStringLiteral("t1: ddd")));
+        const int lines = int(shown.count(u'\n'));
+        QCOMPARE(lines, int(DownloadMonitor::MaxListChars / (100 * 1024 + 6)));
+        QCOMPARE(requests, lines + 1);
+        VERIFY_USABLE(log);
+    }
+
     // Execute on a URL that is no web link: refused with a message, nothing
     // handed to the desktop, the tree and its selection as they were.
     void executeRefusesForeignSchemes()

@@ -4,6 +4,14 @@
 
 #include <cfenv>
 #include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr qint64 kMaxKilobytes = std::numeric_limits<qint64>::max();
+constexpr qint64 kMinKilobytes = std::numeric_limits<qint64>::min();
+
+} // namespace
 
 std::optional<double> readByteCount(QStringView text)
 {
@@ -52,10 +60,18 @@ qint64 addKilobytes(qint64 base, double bytes)
             r += 1024;
             q -= 1;
         }
-        const qint64 whole = base + q;
-        if (r * 2 > 1024 || (r * 2 == 1024 && (whole & 1)))
+        // A total beyond 2^63 KB comes from no real log; it stops at the limit.
+        qint64 whole = 0;
+        if (qAddOverflow(base, q, &whole))
+            return q > 0 ? kMaxKilobytes : kMinKilobytes;
+        if ((r * 2 > 1024 || (r * 2 == 1024 && (whole & 1))) && whole < kMaxKilobytes)
             return whole + 1;
         return whole;
     }
-    return static_cast<qint64>(roundHalfEven(static_cast<double>(base) + bytes / 1024.0));
+    const double total = roundHalfEven(static_cast<double>(base) + bytes / 1024.0);
+    if (total >= 9223372036854775808.0)
+        return kMaxKilobytes;
+    if (total < -9223372036854775808.0)
+        return kMinKilobytes;
+    return static_cast<qint64>(total);
 }

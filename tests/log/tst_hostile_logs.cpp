@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <limits>
 #include <malloc.h>
 #include <memory>
 #include <thread>
@@ -202,6 +203,34 @@ private Q_SLOTS:
             QVERIFY(run.nodes[i] >= records);
             QVERIFY(run.reportSize[i] > 0 || records == 0);
         }
+    }
+
+    // Byte counts as large as a count may be, resumed over and over: the totals
+    // stop at the largest number rather than wrap around to negative ones.
+    void kilobytesBeyondAnyTotal_data()
+    {
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<qint64>("total");
+        QTest::newRow("up") << QByteArray("4600000000000000000")
+                            << std::numeric_limits<qint64>::max();
+        QTest::newRow("down") << QByteArray("-4600000000000000000")
+                              << std::numeric_limits<qint64>::min();
+    }
+
+    void kilobytesBeyondAnyTotal()
+    {
+        QFETCH(QByteArray, count);
+        QFETCH(qint64, total);
+        QByteArray log = line("File: C:\\dl\\a.zip=http://h/a.zip") + "\r\n";
+        for (int i = 0; i < 2100; ++i)
+            log += line("Resumed: C:\\dl\\a.zip at: " + count) + "\r\n";
+        // A fraction takes the other way through the sums.
+        log += line("Resumed: C:\\dl\\a.zip at: 1.5") + "\r\n";
+        Pipeline run;
+        run.load(write(QStringLiteral("huge-counts.log"), log));
+        QCOMPARE(run.session.statistics.resumeCount, qint64(2101));
+        QCOMPARE(run.session.statistics.resumedKBytes, total);
+        QCOMPARE(run.session.logEntries->item(1)->num, total);
     }
 
     // Text that is not UTF-8 is read byte for byte in the Windows code page: no

@@ -96,7 +96,7 @@ int main(int argc, char* argv[])
             repeat = qMax(1, args[++i].toInt());
         } else if (args[i] == QLatin1String("--orders") && i + 1 < args.size()) {
             orders.clear();
-            for (const QString& name : args[++i].split(QLatin1Char(','))) {
+            for (const QString& name : args[++i].split(QLatin1Char(','), Qt::SkipEmptyParts)) {
                 SortOrder order;
                 if (!sortOrderFromName(name, &order)) {
                     std::fprintf(stderr, "tavrin_bench: unknown order %s\n", qPrintable(name));
@@ -148,10 +148,8 @@ int main(int argc, char* argv[])
             nodes[order] = model.nodeCount();
 
             NullDevice sink;
-            QTextStream out(&sink);
             timer.restart();
-            writeTreeReport(model, out);
-            out.flush();
+            writeTreeReportUtf8(model, sink);
             phases.add(QStringLiteral("report-") + name, msSince(timer));
 
             if (order == SortOrder::SortNone) {

@@ -11,6 +11,7 @@
 #include "tree/tree_report.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 
 namespace {
@@ -111,10 +112,19 @@ int main(int argc, char* argv[])
             err << skippedLinesMessage(result.skippedLines) << '\n';
     }
 
+    // The tree can run to millions of lines: written as UTF-8 in large pieces.
     const QStringList captions = statisticsCaptions();
+    QString head;
     for (int i = 0; i < 7; ++i)
-        out << captions[i] << ": " << labels[i] << '\n';
-    out << '\n';
-    writeTreeReport(model, out);
+        head += captions[i] + QStringLiteral(": ") + labels[i] + QLatin1Char('\n');
+    head += QLatin1Char('\n');
+    out.flush();
+    QFile stdOut;
+    if (!stdOut.open(stdout, QIODevice::WriteOnly))
+        return 1;
+    const QByteArray headBytes = head.toUtf8();
+    if (stdOut.write(headBytes) != headBytes.size() || !writeTreeReportUtf8(model, stdOut) ||
+        !stdOut.flush())
+        return 1;
     return 0;
 }

@@ -2,8 +2,12 @@
 
 #include "log/date_test.h"
 
+#include <QLatin1StringView>
 #include <QLocale>
 #include <QString>
+
+#include <memory>
+#include <string>
 
 // The locale's named formats as the analysis and the tree use them. A text that
 // does not read as a date (or a time) is given back unchanged.
@@ -24,13 +28,36 @@ public:
     // A record's date-time text: the date piece as a short date, " - ", the time piece.
     QString dateTimeText(QStringView datePiece, QStringView timePiece) const;
 
+    // The same formats for pieces given as Latin-1 (cut out of a log line or a
+    // record), remembered per piece: a log repeats its dates and times endlessly.
+    // Each appends the text that the QString form gives to out and gives true,
+    // or gives false (out unchanged) when that text does not fit in Latin-1.
+    bool appendShortDate(QLatin1StringView piece, std::string& out) const;
+    bool appendLongDate(QLatin1StringView piece, std::string& out) const;
+    bool appendTime(QLatin1StringView piece, std::string& out) const;
+    // "###,###,###" of a number, as groupedDigits().
+    bool appendGroupedDigits(qint64 number, std::string& out) const;
+
+    Formats(const Formats&) = delete;
+    Formats& operator=(const Formats&) = delete;
+    ~Formats();
+
 private:
+    class PieceCache;
+    class TimeTemplates;
+
     QLocale locale_;
     DateTest dateTest_;
     QString timeFormat_;
     // Consecutive lines mostly share their date; remember the last one formatted.
     mutable QString lastDatePiece_;
     mutable QString lastDateText_;
+    std::unique_ptr<PieceCache> shortDates_;
+    std::unique_ptr<PieceCache> longDates_;
+    std::unique_ptr<PieceCache> times_;
+    mutable std::unique_ptr<TimeTemplates> timeTemplates_; // made on first use
+    QString groupSeparator_;                               // the locale's, when grouping is plain
+    bool plainGrouping_ = false;
 };
 
 // Splits a date-time text at its first " - ": the date before it, the time after.

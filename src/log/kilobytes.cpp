@@ -40,6 +40,27 @@ std::optional<double> readByteCount(QStringView text)
     return value;
 }
 
+std::optional<double> readByteCount(QLatin1StringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.data()[begin] == ' ')
+        ++begin;
+    while (end > begin && text.data()[end - 1] == ' ')
+        --end;
+    // Plain digits, the form the log writes, are read directly: a whole number
+    // below 10^18 converts to the same double as the text does.
+    if (end > begin && end - begin <= 18) {
+        quint64 value = 0;
+        qsizetype i = begin;
+        for (; i < end && text.data()[i] >= '0' && text.data()[i] <= '9'; ++i)
+            value = value * 10 + quint64(text.data()[i] - '0');
+        if (i == end)
+            return double(value);
+    }
+    return readByteCount(QStringView(QString(text)));
+}
+
 double roundHalfEven(double value)
 {
     const int mode = std::fegetround();

@@ -2,17 +2,67 @@
 
 #include "log/formats.h"
 #include "log/kilobytes.h"
+#include "log/line_views.h"
 #include "log/log_session.h"
 #include "log/record_builders.h"
 
+#include <cmath>
+#include <cstring>
+
+using namespace LineViews;
+
 namespace {
 
-const QString kFile = QStringLiteral("File: ");
-const QString kResumed = QStringLiteral("Resumed:");
-const QString kCouldNotResume = QStringLiteral("Could not resume (restarting from 0):");
-const QString kReStarted = QStringLiteral("(Re)Started");
-const QString kFinished = QStringLiteral("Finished downloading");
-const QString kAt = QStringLiteral("at: ");
+const QLatin1StringView kFile("File: ");
+const QLatin1StringView kResumed("Resumed:");
+const QLatin1StringView kCouldNotResume("Could not resume (restarting from 0):");
+const QLatin1StringView kReStarted("(Re)Started");
+const QLatin1StringView kFinished("Finished downloading");
+const QLatin1StringView kAt("at: ");
+
+// Give back the text of analysed lines every so many lines.
+constexpr int kReleaseEvery = 1 << 16;
+
+// Whether the first 10 characters of a line pass the date test, remembering the
+// last 10 that did: lines of a wide-date stretch share them for hours.
+class WideDateTest {
+public:
+    explicit WideDateTest(const DateTest& dateTest) : dateTest_(dateTest) {}
+
+    bool operator()(QByteArrayView line)
+    {
+        const qsizetype size = line.size();
+        if (size >= 10 && has10_ && std::memcmp(line.data(), last10_, 10) == 0)
+            return true;
+        // The date test reads only digits and separators.
+        if (size >= 9 && !isDateChar(line[8]))
+            return false;
+        if (!dateTest_.passes(line.first(qMin<qsizetype>(10, size))))
+            return false;
+        if (size >= 10) {
+            std::memcpy(last10_, line.data(), 10);
+            has10_ = true;
+        }
+        return true;
+    }
+
+private:
+    static bool isDateChar(char c)
+    {
+        return (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.';
+    }
+
+    const DateTest& dateTest_;
+    char last10_[10] = {};
+    bool has10_ = false;
+};
+
+// A byte count made whole, a half going to the even neighbour; whole counts,
+// the usual ones, are whole already.
+double wholeBytes(double bytes)
+{
+    return bytes == std::floor(bytes) ? bytes : roundHalfEven(bytes);
+}
 
 } // namespace
 
@@ -26,50 +76,70 @@ LogAnalyzer::LogAnalyzer(LogSession& session, const Formats& formats)
 {
 }
 
+// Classifies one line and hands it to its builder. View is the decoded text, or
+// the bytes of a line whose characters are all ASCII: both read the same.
+template <typename View, typename Line>
+void LogAnalyzer::analyse(View view, const Line& line, RecordBuilders& builders, Result& result)
+{
+    Statistics& stats = session_.statistics;
+    const int prefix = session_.wideDate ? 22 : 20;
+    if (view.size() < prefix) {
+        // A dated line too short to carry a message cannot be taken apart.
+        ++result.skippedLines;
+        return;
+    }
+    const View message = trimSpaces(view.sliced(prefix));
+
+    if (startsWith(message, kFile)) {
+        if (!builders.handleFileLine(line))
+            ++result.skippedLines;
+    } else if (startsWith(message, kResumed)) {
+        const qsizetype at = find(message, kAt);
+        const auto bytes =
+            at < 0 ? std::nullopt : readByteCount(message.sliced(at + kAt.size() - 1));
+        if (!bytes) {
+            ++result.skippedLines;
+            return;
+        }
+        ++stats.resumeCount;
+        stats.resumedKBytes = addKilobytes(stats.resumedKBytes, wholeBytes(*bytes));
+        builders.handleResumedLine(line);
+    } else if (startsWith(message, kCouldNotResume) || startsWith(message, kReStarted)) {
+        ++stats.restartCount;
+        builders.handleStartLine(line);
+    } else if (startsWith(message, kFinished)) {
+        ++stats.finishCount;
+        builders.handleFinishedLine(line);
+    }
+}
+
 LogAnalyzer::Result LogAnalyzer::run(const Progress& progress)
 {
     Result result;
     RecordBuilders builders(session_, formats_);
-    Statistics& stats = session_.statistics;
-    const LogLines& lines = session_.logLines;
+    LogLines& lines = session_.logLines;
     const int count = lines.count();
+    WideDateTest wideDate(session_.dateTest());
 
     for (int i = 1; i <= count; ++i) {
         if (progress && !progress(i)) {
             result.abandoned = true;
             break;
         }
+        if (i % kReleaseEvery == 0)
+            lines.releaseThrough(i - 1);
         const QByteArrayView raw = lines.raw(i);
-        session_.wideDate = session_.dateTest().passes(raw.first(qMin<qsizetype>(10, raw.size())));
-        const int prefix = session_.wideDate ? 22 : 20;
-        const QString line = lines.line(i);
-        if (line.size() < prefix) {
-            // A dated line too short to carry a message cannot be taken apart.
-            ++result.skippedLines;
-            continue;
-        }
-        const QStringView message = trimSpaces(QStringView(line).sliced(prefix));
-
-        if (message.startsWith(kFile)) {
-            if (!builders.handleFileLine(line))
-                ++result.skippedLines;
-        } else if (message.startsWith(kResumed)) {
-            const qsizetype at = message.indexOf(kAt);
-            const auto bytes = at < 0 ? std::nullopt : readByteCount(message.sliced(at + kAt.size() - 1));
-            if (!bytes) {
-                ++result.skippedLines;
-                continue;
-            }
-            ++stats.resumeCount;
-            stats.resumedKBytes = addKilobytes(stats.resumedKBytes, roundHalfEven(*bytes));
-            builders.handleResumedLine(line);
-        } else if (message.startsWith(kCouldNotResume) || message.startsWith(kReStarted)) {
-            ++stats.restartCount;
-            builders.handleStartLine(line);
-        } else if (message.startsWith(kFinished)) {
-            ++stats.finishCount;
-            builders.handleFinishedLine(line);
+        session_.wideDate = wideDate(raw);
+        if (lines.isAscii(i)) {
+            const QLatin1StringView bytes(raw.data(), raw.size());
+            analyse(bytes, bytes, builders, result);
+        } else {
+            const QString line = lines.line(i);
+            analyse(QStringView(line), line, builders, result);
         }
     }
+    // Nothing reads the text of the lines after the analysis.
+    if (!result.abandoned)
+        lines.releaseThrough(count);
     return result;
 }

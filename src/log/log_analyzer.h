@@ -6,6 +6,7 @@
 
 class Formats;
 class LogSession;
+class RecordBuilders;
 
 // Walks the loaded lines in file order, recognises each message by its first
 // words, hands it to its record builder and keeps the totals.
@@ -19,11 +20,17 @@ public:
     // Called with the 1-based line number before each line; return false to stop.
     using Progress = std::function<bool(int line)>;
 
+    // The analysis gives the text of the lines back as it goes (LogLines keeps
+    // their count): nothing reads it afterwards.
+
     LogAnalyzer(LogSession& session, const Formats& formats);
 
     Result run(const Progress& progress = {});
 
 private:
+    template <typename View, typename Line>
+    void analyse(View view, const Line& line, RecordBuilders& builders, Result& result);
+
     LogSession& session_;
     const Formats& formats_;
 };

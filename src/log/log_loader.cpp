@@ -4,9 +4,18 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
 #include <filesystem>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
+
+// Read in pieces of this size: the lines of one piece are taken apart while it
+// is still in the cache, and progress is told between pieces.
+constexpr qsizetype kPiece = 4 * 1024 * 1024;
 
 bool isReadableRegularFile(const QString& localPath)
 {
@@ -16,6 +25,81 @@ bool isReadableRegularFile(const QString& localPath)
         return false;
     return QFileInfo(localPath).isReadable();
 }
+
+// The first CR or LF in bytes [i, end), or end; sets high when a byte before it
+// is beyond ASCII.
+qsizetype findLineEnd(const char* bytes, qsizetype i, qsizetype end, bool& high)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= end; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const unsigned stop =
+            unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        const unsigned top = unsigned(_mm_movemask_epi8(v));
+        if (stop) {
+            const unsigned before = (1u << __builtin_ctz(stop)) - 1;
+            high = high || (top & before);
+            return i + __builtin_ctz(stop);
+        }
+        high = high || top;
+    }
+#endif
+    for (; i < end; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\r' || c == '\n')
+            return i;
+        high = high || c >= 0x80;
+    }
+    return end;
+}
+
+// The acceptance test of isAcceptedLine(), remembering the last heads that
+// passed: the lines of a log share their date for hours on end.
+class Acceptance {
+public:
+    explicit Acceptance(const DateTest& dateTest) : dateTest_(dateTest) {}
+
+    bool operator()(QByteArrayView line)
+    {
+        const qsizetype size = line.size();
+        if (size >= 10 && has10_ && std::memcmp(line.data(), last10_, 10) == 0)
+            return true;
+        // The date test reads only digits and separators: a line whose 9th
+        // character is anything else cannot pass with its first 10.
+        const bool ninthFits = size < 9 || isDateChar(line[8]);
+        if (ninthFits && dateTest_.passes(line.first(qMin<qsizetype>(10, size)))) {
+            if (size >= 10) {
+                std::memcpy(last10_, line.data(), 10);
+                has10_ = true;
+            }
+            return true;
+        }
+        if (size >= 8 && has8_ && std::memcmp(line.data(), last8_, 8) == 0)
+            return true;
+        if (dateTest_.passes(line.first(qMin<qsizetype>(8, size)))) {
+            if (size >= 8) {
+                std::memcpy(last8_, line.data(), 8);
+                has8_ = true;
+            }
+            return true;
+        }
+        return false;
+    }
+
+private:
+    static bool isDateChar(char c)
+    {
+        return (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.';
+    }
+
+    const DateTest& dateTest_;
+    char last10_[10] = {};
+    char last8_[8] = {};
+    bool has10_ = false;
+    bool has8_ = false;
+};
 
 } // namespace
 
@@ -41,7 +125,8 @@ QString fileStamp(const QString& localPath)
     return info.lastModified().toString(Qt::ISODateWithMs);
 }
 
-LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest)
+LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
+                          const LoadProgress& progress)
 {
     LogLoadResult result;
     if (!isReadableRegularFile(localPath)) {
@@ -51,46 +136,84 @@ LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest)
     result.stamp = fileStamp(localPath);
 
     QFile file(localPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         result.status = LogLoadResult::Status::CannotOpen;
         return result;
     }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    // Read to the end, as far as the file goes now: GetRight may be adding to it.
+    const qint64 size = qMax<qint64>(file.size(), 0);
+    LineBuffer buffer;
+    if (!buffer.reserve(qsizetype(size) + 1)) {
         result.status = LogLoadResult::Status::ReadFailed;
         return result;
     }
-    file.close();
+    LogLinesBuilder lines(std::move(buffer), qsizetype(size));
+    LineBuffer& data = lines.buffer();
+    Acceptance accepted(dateTest);
 
-    std::vector<std::pair<qsizetype, qsizetype>> spans;
-    spans.reserve(static_cast<std::size_t>(data.size() / 64 + 16));
-    const char* bytes = data.constData();
-    const qsizetype size = data.size();
-    qsizetype start = 0;
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
-        const QByteArrayView line(bytes + start, end - start);
-        if (isAcceptedLine(line, dateTest))
-            spans.emplace_back(start, end - start);
-        else
-            ++result.badRecords;
-        if (end < size && bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n')
-            ++end;
-        start = end + 1;
+    qsizetype filled = 0;    // bytes read
+    qsizetype lineStart = 0; // of the line being taken apart
+    qsizetype scan = 0;      // where the search for its end goes on
+    bool high = false;       // a byte of that line so far is beyond ASCII
+    // Takes apart the lines that end before `filled`; at the end of the file
+    // also the last line, with or without a line ending.
+    auto takeLines = [&](bool atEnd) {
+        const char* bytes = data.data();
+        while (lineStart < filled) {
+            const qsizetype end = findLineEnd(bytes, scan, filled, high);
+            qsizetype next;
+            if (end == filled) {
+                if (!atEnd) {
+                    scan = end;
+                    return;
+                }
+                next = filled;
+            } else if (bytes[end] == '\r') {
+                if (end + 1 == filled && !atEnd) {
+                    scan = end; // CR LF may be split between two pieces
+                    return;
+                }
+                next = end + 1 < filled && bytes[end + 1] == '\n' ? end + 2 : end + 1;
+            } else {
+                next = end + 1;
+            }
+            const QByteArrayView line(bytes + lineStart, end - lineStart);
+            if (accepted(line))
+                lines.addLine(lineStart, end - lineStart, !high);
+            else
+                ++result.badRecords;
+            lineStart = scan = next;
+            high = false;
+        }
+    };
+
+    for (;;) {
+        if (filled == data.capacity() && !data.reserve(filled + kPiece)) {
+            result.status = LogLoadResult::Status::ReadFailed;
+            return result;
+        }
+        const qint64 got = file.read(data.data() + filled, qMin(kPiece, data.capacity() - filled));
+        if (got < 0 || file.error() != QFileDevice::NoError) {
+            result.status = LogLoadResult::Status::ReadFailed;
+            return result;
+        }
+        if (got == 0)
+            break;
+        filled += qsizetype(got);
+        takeLines(false);
+        if (progress)
+            progress(filled, qMax<qint64>(size, filled));
     }
-    spans.shrink_to_fit();
+    file.close();
+    takeLines(true);
 
-    if (spans.empty()) {
+    if (lines.count() == 0) {
         result.status = LogLoadResult::Status::NoLines;
         return result;
     }
-    const auto first = QByteArrayView(bytes + spans.front().first, spans.front().second);
-    const auto last = QByteArrayView(bytes + spans.back().first, spans.back().second);
-    result.firstLogDate = headDate(first, dateTest);
-    result.lastLogDate = headDate(last, dateTest);
-    result.lines = LogLines(std::move(data), std::move(spans));
+    result.firstLogDate = headDate(lines.raw(1), dateTest);
+    result.lastLogDate = headDate(lines.raw(lines.count()), dateTest);
+    result.lines = lines.finish();
     result.status = LogLoadResult::Status::Loaded;
     return result;
 }

@@ -5,13 +5,15 @@
 
 #include <QString>
 
+#include <functional>
+
 // What reading one log file gave.
 struct LogLoadResult {
     enum class Status {
-        Loaded,      // at least one accepted line
-        NoLines,     // read, but no line began with a date
-        CannotOpen,  // missing, not a regular file, or no permission
-        ReadFailed,  // opened, but reading stopped part-way
+        Loaded,     // at least one accepted line
+        NoLines,    // read, but no line began with a date
+        CannotOpen, // missing, not a regular file, or no permission
+        ReadFailed, // opened, but reading stopped part-way
     };
     Status status = Status::CannotOpen;
     LogLines lines;
@@ -33,6 +35,11 @@ QString headDate(QByteArrayView line, const DateTest& dateTest);
 // the one taken at loading. Empty when the file cannot be examined.
 QString fileStamp(const QString& localPath);
 
+// Told the bytes read so far and the file's size as the file is read, a few
+// megabytes at a time, so a window can keep itself painted.
+using LoadProgress = std::function<void(qint64 bytesRead, qint64 fileSize)>;
+
 // Reads a log file that is already resolved to a local path. Lines end at CR LF,
 // CR or LF. Only regular files are opened, so a FIFO or a device never blocks.
-LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest);
+LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
+                          const LoadProgress& progress = {});

@@ -16,10 +16,11 @@ void LogSession::resetRecords()
     logCurEntries = std::make_unique<LogCurEntries>();
 }
 
-LogSession::LoadOutcome LogSession::loadLogFile(const QString& storedPath)
+LogSession::LoadOutcome LogSession::loadLogFile(const QString& storedPath,
+                                                const LoadProgress& progress)
 {
     logLines = LogLines();
-    LogLoadResult result = ::loadLogFile(resolver_.resolve(storedPath), dateTest_);
+    LogLoadResult result = ::loadLogFile(resolver_.resolve(storedPath), dateTest_, progress);
 
     LoadOutcome outcome;
     switch (result.status) {

@@ -2,6 +2,7 @@
 
 #include "log/date_test.h"
 #include "log/log_lines.h"
+#include "log/log_loader.h"
 #include "log/statistics.h"
 #include "records/log_entries.h"
 
@@ -30,8 +31,9 @@ public:
 
     // Reads the log at the stored path (resolved for this machine) into logLines
     // and updates the loaded-log texts as far as the load got. Call resetRecords()
-    // (with the window's own reset) first.
-    LoadOutcome loadLogFile(const QString& storedPath);
+    // (with the window's own reset) first. progress, when given, is told how the
+    // reading goes.
+    LoadOutcome loadLogFile(const QString& storedPath, const LoadProgress& progress = {});
 
     const DateTest& dateTest() const { return dateTest_; }
     const PathResolver& resolver() const { return resolver_; }

@@ -2,17 +2,43 @@
 
 #include "log/formats.h"
 #include "log/kilobytes.h"
+#include "log/line_views.h"
 #include "log/log_session.h"
-#include "log/split_path.h"
+
+using namespace LineViews;
 
 namespace {
 
-QStringView from(const QString& line, qsizetype index)
+const QLatin1StringView kGetRightSuffix(".GETRIGHT");
+
+// A file name as SplitPath gives it: lower case. ASCII names are lowered into
+// the buffer; other names as QString::toLower() does.
+QLatin1StringView lowerName(QLatin1StringView name, std::string& buffer)
 {
-    return index < line.size() ? QStringView(line).sliced(index) : QStringView();
+    buffer.assign(name.data(), std::size_t(name.size()));
+    for (char& c : buffer)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c + 32);
+    return QLatin1StringView(buffer.data(), qsizetype(buffer.size()));
 }
 
-const QString kGetRightSuffix = QStringLiteral(".GETRIGHT");
+QString lowerName(QStringView name, std::string&)
+{
+    return name.toString().toLower();
+}
+
+// A file name to look up: keys are compared upper-cased, and an ASCII name
+// upper-cases alike whether lowered first or not; any other name is lowered
+// first, as SplitPath gives it.
+QLatin1StringView lookupName(QLatin1StringView name, std::string&)
+{
+    return name;
+}
+
+QString lookupName(QStringView name, std::string&)
+{
+    return name.toString().toLower();
+}
 
 } // namespace
 
@@ -31,97 +57,148 @@ int RecordBuilders::prefixWidth() const
     return dateWidth() + 12;
 }
 
-QString RecordBuilders::dateTimeOf(const QString& line) const
+namespace {
+
+// The date-time text of a line: its date piece as a short date, " - ", its time
+// piece formatted. For ASCII bytes it is made in scratch from remembered pieces.
+QAnyStringView dateTimeOf(QLatin1StringView line, int w, const Formats& formats,
+                          std::string& scratch, QString& text)
 {
-    const int w = dateWidth();
-    return formats_.dateTimeText(QStringView(line).first(qMin<qsizetype>(w, line.size())),
-                                 QStringView(line).mid(w + 1, 8));
+    const QLatin1StringView date = line.first(qMin<qsizetype>(w, line.size()));
+    const QLatin1StringView time = midOf(line, w + 1, 8);
+    scratch.clear();
+    if (formats.appendShortDate(date, scratch)) {
+        scratch.append(" - ");
+        if (formats.appendTime(time, scratch))
+            return QLatin1StringView(scratch.data(), qsizetype(scratch.size()));
+    }
+    text = formats.dateTimeText(QString(date), QString(time));
+    return text;
 }
 
-LogEntry* RecordBuilders::openRecordFor(QStringView nameText) const
+QAnyStringView dateTimeOf(QStringView line, int w, const Formats& formats, std::string&,
+                          QString& text)
 {
-    const QString name = splitPath(nameText).name;
-    const LogKeys* open = session_.logCurEntries->item(name);
+    text = formats.dateTimeText(line.first(qMin<qsizetype>(w, line.size())), midOf(line, w + 1, 8));
+    return text;
+}
+
+} // namespace
+
+template <typename View> LogEntry* RecordBuilders::openRecordFor(View nameText)
+{
+    const auto name = lookupName(namePart(nameText), name_);
+    const LogKeys* open = session_.logCurEntries->find(name);
     if (!open)
         return nullptr;
-    return session_.logEntries->item(open->logKey);
+    return session_.logEntries->itemFor(*open);
 }
 
-QString RecordBuilders::nameTextFrom(const QString& line, int start) const
-{
-    return trimSpaces(from(line, start)).toString();
-}
-
-bool RecordBuilders::handleFileLine(const QString& line)
+template <typename View> bool RecordBuilders::fileLine(View line)
 {
     const int pathStart = prefixWidth() + 5;
-    const qsizetype equals = line.indexOf(QLatin1Char('='), pathStart);
+    const qsizetype equals = find(line, '=', pathStart);
     if (pathStart > line.size() || equals < 0)
         return false;
-    QString localPath = trimSpaces(QStringView(line).sliced(pathStart, equals - pathStart)).toString();
-    if (localPath.endsWith(kGetRightSuffix, Qt::CaseInsensitive))
-        localPath.chop(kGetRightSuffix.size());
+    View localPath = trimSpaces(line.sliced(pathStart, equals - pathStart));
+    if (endsWithIgnoringCase(localPath, kGetRightSuffix))
+        localPath = localPath.first(localPath.size() - kGetRightSuffix.size());
 
-    const QStringView tail = trimSpaces(from(line, 20));
-    const qsizetype urlEquals = tail.indexOf(QLatin1Char('='));
-    const QString url = trimSpaces(tail.sliced(urlEquals + 1)).toString();
-    const QString fileName = splitPath(url).name;
+    const View tail = trimSpaces(from(line, 20));
+    const qsizetype urlEquals = find(tail, '=', 0);
+    const View url = trimSpaces(tail.sliced(urlEquals + 1));
+    const auto fileName = lowerName(namePart(url), name_);
 
-    if (session_.logCurEntries->item(fileName))
-        session_.logCurEntries->remove(fileName);
+    session_.logCurEntries->removeIfPresent(fileName);
     ++session_.statistics.fileCount;
 
-    const QString key = url.toUpper();
-    if (LogEntry* earlier = session_.logEntries->item(key))
-        earlier->key.clear();
-
-    LogEntries::Fields fields;
-    fields.key = key;
-    fields.fName = fileName;
-    fields.localPath = localPath;
-    fields.url = url;
-    fields.dateStarted = dateTimeOf(line);
-    // A record made for a URL seen before starts with its own count of kilobytes.
-    fields.num = 0;
-    LogEntry* entry = session_.logEntries->add(fields);
+    // A record made for a URL seen before starts with its own count of
+    // kilobytes; the earlier record loses its key.
+    QString text;
+    const QAnyStringView started = dateTimeOf(line, dateWidth(), formats_, scratch_, text);
+    LogEntry* entry = session_.logEntries->addDownload(url, fileName, localPath, started);
     if (entry && !fileName.isEmpty())
-        session_.logCurEntries->add(fileName, fileName, entry->key, fileName);
+        session_.logCurEntries->addFor(entry, *session_.logEntries);
     return true;
 }
 
-void RecordBuilders::handleResumedLine(const QString& line)
+template <typename View> void RecordBuilders::resumedLine(View line)
 {
-    QString nameText = nameTextFrom(line, prefixWidth() + 9);
-    const qsizetype at = nameText.indexOf(QStringLiteral(" at:"));
-    nameText = at < 0 ? QString() : trimSpaces(QStringView(nameText).first(at)).toString();
+    View nameText = trimSpaces(from(line, prefixWidth() + 9));
+    const qsizetype at = find(nameText, QLatin1StringView(" at:"));
+    nameText = at < 0 ? View() : trimSpaces(nameText.first(at));
     LogEntry* entry = openRecordFor(nameText);
     if (!entry)
         return;
     ++entry->resumes;
-    const qsizetype count = line.indexOf(QStringLiteral("at:"));
+    const qsizetype count = find(line, QLatin1StringView("at:"));
     if (count < 0)
         return;
-    if (const auto bytes = readByteCount(QStringView(line).sliced(count + 3)))
+    if (const auto bytes = readByteCount(line.sliced(count + 3)))
         entry->num = addKilobytes(entry->num, *bytes);
 }
 
-void RecordBuilders::handleStartLine(const QString& line)
+template <typename View> void RecordBuilders::startLine(View line)
 {
-    LogEntry* entry = openRecordFor(nameTextFrom(line, prefixWidth() + 22));
+    LogEntry* entry = openRecordFor(trimSpaces(from(line, prefixWidth() + 22)));
     if (!entry)
         return;
-    if (line.contains(QStringLiteral("(Re)Started")))
+    if (find(line, QLatin1StringView("(Re)Started")) >= 0)
         ++entry->mirrors;
     else
         ++entry->restarts;
 }
 
+template <typename View> void RecordBuilders::finishedLine(View line)
+{
+    const FoldedKey name(lookupName(namePart(trimSpaces(from(line, prefixWidth() + 22))), name_));
+    const LogKeys* open = session_.logCurEntries->find(name);
+    if (!open)
+        return;
+    if (LogEntry* entry = session_.logEntries->itemFor(*open)) {
+        QString text;
+        session_.logEntries->setDateFinished(
+            entry, dateTimeOf(line, dateWidth(), formats_, scratch_, text));
+    }
+    session_.logCurEntries->removeIfPresent(name);
+}
+
+bool RecordBuilders::handleFileLine(const QString& line)
+{
+    return fileLine(QStringView(line));
+}
+
+void RecordBuilders::handleResumedLine(const QString& line)
+{
+    resumedLine(QStringView(line));
+}
+
+void RecordBuilders::handleStartLine(const QString& line)
+{
+    startLine(QStringView(line));
+}
+
 void RecordBuilders::handleFinishedLine(const QString& line)
 {
-    const QString name = splitPath(nameTextFrom(line, prefixWidth() + 22)).name;
-    if (!session_.logCurEntries->item(name))
-        return;
-    if (LogEntry* entry = session_.logEntries->item(session_.logCurEntries->item(name)->logKey))
-        entry->dateFinished = dateTimeOf(line);
-    session_.logCurEntries->remove(name);
+    finishedLine(QStringView(line));
+}
+
+bool RecordBuilders::handleFileLine(QLatin1StringView line)
+{
+    return fileLine(line);
+}
+
+void RecordBuilders::handleResumedLine(QLatin1StringView line)
+{
+    resumedLine(line);
+}
+
+void RecordBuilders::handleStartLine(QLatin1StringView line)
+{
+    startLine(line);
+}
+
+void RecordBuilders::handleFinishedLine(QLatin1StringView line)
+{
+    finishedLine(line);
 }

@@ -1,77 +1,58 @@
 #pragma once
 
 #include "records/class_error.h"
+#include "records/folded_key.h"
+#include "records/record_text.h"
 
-#include <QHash>
-#include <QString>
-
-#include <memory>
+#include <algorithm>
 #include <vector>
 
-// An ordered collection numbered from 1 in order of addition, whose items may
-// carry a text key compared without regard to case. Removal leaves a hole in
-// the slot list; a Fenwick tree over the live slots turns a position into a slot
-// in O(log n), so moving an item to the end stays cheap in large logs.
-template <typename T> class KeyedCollection {
+// The ordered, keyed part of a collection numbered from 1 in order of addition:
+// items (owned elsewhere) in slots, an optional key per item compared without
+// regard to case. Removal leaves a hole in the slot list; a Fenwick tree over
+// the live slots turns a position into a slot in O(log n), so moving an item to
+// the end stays cheap in large logs, and the holes are swept out when they make
+// up half the slots. Keys are kept folded, as views of text kept elsewhere, and
+// found through an open-addressing table.
+template <typename T> class KeyedSlots {
 public:
     int count() const { return live_; }
 
-    // Appends the item, under the key when it is not empty. Throws DuplicateKey
-    // when the key is taken; the item is then not stored.
-    T* append(std::unique_ptr<T> item, const QString& key)
+    // Appends the item under a folded key (empty: none) with its hash
+    // (FoldedKey::hash()); the key must not be taken.
+    void append(T* item, const RecordText& foldedKey, quint32 hash)
     {
-        QString folded;
-        if (!key.isEmpty()) {
-            folded = fold(key);
-            if (byKey_.contains(folded))
-                throw ClassError(ErrorNumbers::DuplicateKey, QString(),
-                                 QStringLiteral("This key is already associated with an element of this collection"));
+        if (slots_.size() >= 64 && (slots_.size() - std::size_t(live_)) * 2 > slots_.size())
+            compact();
+        slots_.push_back(Slot{item, foldedKey, hash});
+        growTree();
+        ++live_;
+        if (!foldedKey.isEmpty())
+            tableInsert(hash, slots_.size() - 1);
+    }
+
+    // The slot holding the key, or -1.
+    int find(const FoldedKey& key) const
+    {
+        if (table_.empty() || key.isEmpty())
+            return -1;
+        const std::size_t mask = table_.size() - 1;
+        for (std::size_t i = key.hash() & mask;; i = (i + 1) & mask) {
+            const quint64 cell = table_[i];
+            if (cell == 0)
+                return -1;
+            if (quint32(cell >> 32) == key.hash()) {
+                const std::size_t slot = std::size_t(quint32(cell)) - 1;
+                if (key.matches(slots_[slot].key))
+                    return int(slot);
+            }
         }
-        T* raw = item.get();
-        slots_.push_back(Slot{std::move(item), folded});
-        grow();
-        if (!folded.isEmpty())
-            byKey_.insert(folded, slots_.size() - 1);
-        return raw;
     }
 
-    // The item under the key, or nullptr.
-    T* find(const QString& key) const
-    {
-        const auto it = byKey_.constFind(fold(key));
-        return it == byKey_.constEnd() ? nullptr : slots_[*it].item.get();
-    }
+    T* item(std::size_t slot) const { return slots_[slot].item; }
+    bool hasKey(std::size_t slot) const { return !slots_[slot].key.isEmpty(); }
 
-    // The item at a 1-based position; throws SubscriptOutOfRange outside 1..count().
-    T* at(int position) const { return slots_[slotOf(position)].item.get(); }
-
-    // Removes by position or by key and hands the item back.
-    std::unique_ptr<T> takeAt(int position) { return takeSlot(slotOf(position)); }
-    std::unique_ptr<T> take(const QString& key)
-    {
-        const auto it = byKey_.constFind(fold(key));
-        if (it == byKey_.constEnd())
-            throw ClassError(ErrorNumbers::InvalidArgument, QString(),
-                             QStringLiteral("Invalid procedure call or argument"));
-        return takeSlot(*it);
-    }
-
-    // Visits the items in position order.
-    template <typename F> void forEach(F&& visit) const
-    {
-        for (const Slot& slot : slots_)
-            if (slot.item)
-                visit(*slot.item);
-    }
-
-private:
-    struct Slot {
-        std::unique_ptr<T> item;
-        QString key; // folded; empty when the item has none
-    };
-
-    static QString fold(const QString& key) { return key.toUpper(); }
-
+    // The slot of a 1-based position; throws SubscriptOutOfRange outside 1..count().
     std::size_t slotOf(int position) const
     {
         if (position < 1 || position > live_)
@@ -93,7 +74,38 @@ private:
         return index; // 0-based slot
     }
 
-    void grow()
+    // Removes the item of a slot (and its key) and gives it back.
+    T* take(std::size_t slot)
+    {
+        Slot& s = slots_[slot];
+        if (!s.key.isEmpty()) {
+            tableErase(s.hash, slot);
+            s.key.clear();
+        }
+        T* item = s.item;
+        s.item = nullptr;
+        for (std::size_t i = slot + 1; i <= tree_.size(); i += i & (~i + 1))
+            tree_[i - 1] -= 1;
+        --live_;
+        return item;
+    }
+
+    // Visits the items in position order.
+    template <typename F> void forEach(F&& visit) const
+    {
+        for (const Slot& slot : slots_)
+            if (slot.item)
+                visit(*slot.item);
+    }
+
+private:
+    struct Slot {
+        T* item = nullptr; // nullptr once removed
+        RecordText key;    // folded; empty when the item has none
+        quint32 hash = 0;  // of the key
+    };
+
+    void growTree()
     {
         // Append a Fenwick node for the new live slot.
         const std::size_t i = tree_.size() + 1; // 1-based index of the new node
@@ -101,23 +113,79 @@ private:
         for (std::size_t child = 1; child < (i & (~i + 1)); child *= 2)
             sum += tree_[i - child - 1];
         tree_.push_back(sum);
-        ++live_;
     }
 
-    std::unique_ptr<T> takeSlot(std::size_t slot)
+    // Drops the holes; positions stay as they are.
+    void compact()
     {
-        Slot& s = slots_[slot];
-        if (!s.key.isEmpty())
-            byKey_.remove(s.key);
-        for (std::size_t i = slot + 1; i <= tree_.size(); i += i & (~i + 1))
-            tree_[i - 1] -= 1;
-        --live_;
-        s.key.clear();
-        return std::move(s.item);
+        std::vector<Slot> live;
+        live.reserve(std::size_t(live_) * 2);
+        for (const Slot& slot : slots_)
+            if (slot.item)
+                live.push_back(slot);
+        slots_.swap(live);
+        tree_.clear();
+        tree_.reserve(slots_.capacity());
+        for (std::size_t i = 0; i < slots_.size(); ++i)
+            growTree();
+        std::fill(table_.begin(), table_.end(), 0);
+        keys_ = 0;
+        for (std::size_t i = 0; i < slots_.size(); ++i)
+            if (!slots_[i].key.isEmpty())
+                tableInsert(slots_[i].hash, i);
+    }
+
+    void tableInsert(quint32 hash, std::size_t slot)
+    {
+        if ((keys_ + 1) * 2 > table_.size())
+            tableGrow();
+        const std::size_t mask = table_.size() - 1;
+        std::size_t i = hash & mask;
+        while (table_[i] != 0)
+            i = (i + 1) & mask;
+        table_[i] = (quint64(hash) << 32) | quint64(slot + 1);
+        ++keys_;
+    }
+
+    void tableErase(quint32 hash, std::size_t slot)
+    {
+        const std::size_t mask = table_.size() - 1;
+        const quint64 cell = (quint64(hash) << 32) | quint64(slot + 1);
+        std::size_t i = hash & mask;
+        while (table_[i] != cell)
+            i = (i + 1) & mask;
+        // Backward-shift deletion keeps every probe run unbroken.
+        for (std::size_t j = (i + 1) & mask; table_[j] != 0; j = (j + 1) & mask) {
+            const std::size_t home = quint32(table_[j] >> 32) & mask;
+            const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+            if (!between) {
+                table_[i] = table_[j];
+                i = j;
+            }
+        }
+        table_[i] = 0;
+        --keys_;
+    }
+
+    void tableGrow()
+    {
+        std::vector<quint64> old(std::max<std::size_t>(16, table_.size() * 2), 0);
+        old.swap(table_);
+        const std::size_t mask = table_.size() - 1;
+        for (const quint64 cell : old) {
+            if (cell == 0)
+                continue;
+            std::size_t i = quint32(cell >> 32) & mask;
+            while (table_[i] != 0)
+                i = (i + 1) & mask;
+            table_[i] = cell;
+        }
     }
 
     std::vector<Slot> slots_;
-    std::vector<int> tree_;
-    QHash<QString, std::size_t> byKey_;
+    std::vector<int> tree_; // Fenwick tree over slots_: 1 for a live slot
     int live_ = 0;
+    // Open addressing with linear probing: hash << 32 | (slot + 1); 0 is free.
+    std::vector<quint64> table_;
+    std::size_t keys_ = 0;
 };

@@ -1,35 +1,105 @@
 #include "records/log_entries.h"
 
+#include <atomic>
+
+namespace {
+
+constexpr int kBlockEntries = 4096;
+constexpr int kBlockKeys = 256;
+
+std::atomic<quint64> nextCollectionId{1};
+
+} // namespace
+
+LogEntries::LogEntries() : id_(nextCollectionId++) {}
+
+LogEntries::~LogEntries() = default;
+
+LogEntry* LogEntries::newEntry()
+{
+    if (blocks_.empty() || usedInBlock_ == kBlockEntries) {
+        blocks_.push_back(std::make_unique<LogEntry[]>(kBlockEntries));
+        usedInBlock_ = 0;
+    }
+    return &blocks_.back()[usedInBlock_++];
+}
+
+void LogEntries::append(LogEntry* entry, const RecordText& foldedKey, quint32 hash)
+{
+    slots_.append(entry, foldedKey, hash);
+    entry->keyed_ = !foldedKey.isEmpty();
+}
+
+void LogEntries::take(std::size_t slot)
+{
+    slots_.take(slot)->keyed_ = false;
+}
+
 LogEntry* LogEntries::add(const Fields& fields, const QString& sKey)
 {
-    auto entry = std::make_unique<LogEntry>();
-    entry->key = fields.key;
-    entry->fName = fields.fName;
-    entry->localName = fields.localPath;
-    entry->url = fields.url;
+    LogEntry* entry = newEntry();
+    entry->key = texts_.add(QStringView(fields.key));
+    entry->fName = texts_.add(QStringView(fields.fName));
+    entry->localName = texts_.add(QStringView(fields.localPath));
+    entry->url = texts_.add(QStringView(fields.url));
     entry->resumes = fields.resumes;
     entry->restarts = fields.restarts;
-    entry->dateStarted = fields.dateStarted;
-    entry->dateFinished = fields.dateFinished;
+    entry->dateStarted = texts_.add(QStringView(fields.dateStarted));
+    entry->dateFinished = texts_.add(QStringView(fields.dateFinished));
     entry->num = fields.num;
     entry->mirrors = fields.mirrors;
 
     const QString& k = sKey.isEmpty() ? fields.key : sKey;
-    try {
-        if (!k.isEmpty() && items_.find(k)) {
-            // The superseded record keeps its place in history just before the new one.
-            items_.append(items_.take(k), QString());
-        }
-        return items_.append(std::move(entry), k);
-    } catch (const ClassError&) {
-        return nullptr;
+    if (k.isEmpty()) {
+        append(entry, RecordText(), 0);
+        return entry;
     }
+    const FoldedKey folded(k);
+    if (const int earlier = slots_.find(folded); earlier >= 0) {
+        // The superseded record keeps its place in history just before the new one.
+        LogEntry* moved = slots_.item(std::size_t(earlier));
+        take(std::size_t(earlier));
+        append(moved, RecordText(), 0);
+    }
+    RecordText stored;
+    if (folded.matches(entry->key))
+        stored = entry->key;
+    else
+        stored =
+            folded.wide() ? texts_.add(QStringView(folded.wideText())) : texts_.add(folded.bytes());
+    append(entry, stored, folded.hash());
+    return entry;
+}
+
+LogEntry* LogEntries::addDownload(QAnyStringView url, QAnyStringView fName,
+                                  QAnyStringView localPath, QAnyStringView dateStarted)
+{
+    LogEntry* entry = newEntry();
+    entry->url = texts_.add(url);
+    entry->key = texts_.upperOf(entry->url);
+    entry->fName = texts_.add(fName);
+    entry->localName = texts_.add(localPath);
+    entry->dateStarted = texts_.add(dateStarted);
+    if (entry->key.isEmpty()) {
+        append(entry, RecordText(), 0);
+        return entry;
+    }
+    const RecordText stored = FoldedKey::fold(entry->key, texts_);
+    const FoldedKey folded(stored);
+    if (const int earlier = slots_.find(folded); earlier >= 0) {
+        LogEntry* moved = slots_.item(std::size_t(earlier));
+        moved->key.clear();
+        take(std::size_t(earlier));
+        append(moved, RecordText(), 0);
+    }
+    append(entry, stored, folded.hash());
+    return entry;
 }
 
 LogEntry* LogEntries::item(int position) const
 {
     try {
-        return items_.at(position);
+        return slots_.item(slots_.slotOf(position));
     } catch (const ClassError& e) {
         throw ClassError(e.number(), QStringLiteral("LogEntries Collection Get"), e.description());
     }
@@ -37,47 +107,161 @@ LogEntry* LogEntries::item(int position) const
 
 LogEntry* LogEntries::item(const QString& key) const
 {
-    return items_.find(key);
+    const int slot = slots_.find(FoldedKey(key));
+    return slot < 0 ? nullptr : slots_.item(std::size_t(slot));
+}
+
+LogEntry* LogEntries::itemFor(const LogKeys& keys) const
+{
+    if (keys.hintOwner == id_ && keys.hint && keys.hint->keyed_)
+        return keys.hint;
+    // An upper-cased view folds as its bytes do.
+    const RecordText& k = keys.logKey;
+    const FoldedKey folded = k.utf16View() ? FoldedKey(k.utf16())
+                                           : FoldedKey(QLatin1StringView(k.rawLatin1(), k.size()));
+    const int slot = slots_.find(folded);
+    return slot < 0 ? nullptr : slots_.item(std::size_t(slot));
+}
+
+void LogEntries::hint(LogKeys& keys, LogEntry* record) const
+{
+    keys.hintOwner = id_;
+    keys.hint = record;
+}
+
+void LogEntries::setDateFinished(LogEntry* record, QAnyStringView text)
+{
+    record->dateFinished = texts_.add(text);
 }
 
 void LogEntries::remove(int position)
 {
-    items_.takeAt(position);
+    take(slots_.slotOf(position));
 }
 
 void LogEntries::remove(const QString& key)
 {
-    items_.take(key);
+    const int slot = slots_.find(FoldedKey(key));
+    if (slot < 0)
+        throw ClassError(ErrorNumbers::InvalidArgument, QString(),
+                         QStringLiteral("Invalid procedure call or argument"));
+    take(std::size_t(slot));
+}
+
+LogCurEntries::LogCurEntries() = default;
+
+LogCurEntries::~LogCurEntries() = default;
+
+LogKeys* LogCurEntries::newItem()
+{
+    if (!free_.empty()) {
+        LogKeys* item = free_.back();
+        free_.pop_back();
+        *item = LogKeys();
+        return item;
+    }
+    if (blocks_.empty() || usedInBlock_ == kBlockKeys) {
+        blocks_.push_back(std::make_unique<LogKeys[]>(kBlockKeys));
+        usedInBlock_ = 0;
+    }
+    return &blocks_.back()[usedInBlock_++];
+}
+
+LogKeys* LogCurEntries::append(LogKeys* item, const RecordText& foldedKey)
+{
+    quint32 hash = 0;
+    if (!foldedKey.isEmpty()) {
+        const FoldedKey folded(foldedKey);
+        if (slots_.find(folded) >= 0) {
+            free_.push_back(item);
+            throw ClassError(
+                ErrorNumbers::DuplicateKey, QString(),
+                QStringLiteral(
+                    "This key is already associated with an element of this collection"));
+        }
+        hash = folded.hash();
+    }
+    slots_.append(item, foldedKey, hash);
+    return item;
+}
+
+void LogCurEntries::take(std::size_t slot)
+{
+    free_.push_back(slots_.take(slot));
 }
 
 LogKeys* LogCurEntries::add(const QString& key, const QString& fName, const QString& logKey,
                             const QString& sKey)
 {
-    auto keys = std::make_unique<LogKeys>();
-    keys->key = key;
-    keys->fName = fName;
-    keys->logKey = logKey;
-    return items_.append(std::move(keys), sKey);
+    LogKeys* keys = newItem();
+    keys->key = texts_.add(QStringView(key));
+    keys->fName = texts_.add(QStringView(fName));
+    keys->logKey = texts_.add(QStringView(logKey));
+    RecordText folded;
+    if (!sKey.isEmpty()) {
+        const FoldedKey f(sKey);
+        folded = f.wide() ? texts_.add(QStringView(f.wideText())) : texts_.add(f.bytes());
+    }
+    return append(keys, folded);
+}
+
+LogKeys* LogCurEntries::addFor(LogEntry* record, const LogEntries& entries)
+{
+    LogKeys* keys = newItem();
+    keys->key = record->fName;
+    keys->fName = record->fName;
+    keys->logKey = record->key;
+    entries.hint(*keys, record);
+    return append(keys, FoldedKey::fold(record->fName, texts_));
 }
 
 LogKeys* LogCurEntries::item(int position) const
 {
-    if (position < 1 || position > items_.count())
+    if (position < 1 || position > slots_.count())
         return nullptr;
-    return items_.at(position);
+    return slots_.item(slots_.slotOf(position));
 }
 
 LogKeys* LogCurEntries::item(const QString& key) const
 {
-    return items_.find(key);
+    return find(key);
+}
+
+LogKeys* LogCurEntries::find(QAnyStringView key) const
+{
+    return find(FoldedKey(key));
+}
+
+LogKeys* LogCurEntries::find(const FoldedKey& key) const
+{
+    const int slot = slots_.find(key);
+    return slot < 0 ? nullptr : slots_.item(std::size_t(slot));
 }
 
 void LogCurEntries::remove(int position)
 {
-    items_.takeAt(position);
+    take(slots_.slotOf(position));
 }
 
 void LogCurEntries::remove(const QString& key)
 {
-    items_.take(key);
+    const int slot = slots_.find(FoldedKey(key));
+    if (slot < 0)
+        throw ClassError(ErrorNumbers::InvalidArgument, QString(),
+                         QStringLiteral("Invalid procedure call or argument"));
+    take(std::size_t(slot));
+}
+
+bool LogCurEntries::removeIfPresent(QAnyStringView key)
+{
+    return removeIfPresent(FoldedKey(key));
+}
+
+bool LogCurEntries::removeIfPresent(const FoldedKey& key)
+{
+    const int slot = slots_.find(key);
+    if (slot < 0)
+        return false;
+    take(std::size_t(slot));
+    return true;
 }

@@ -2,9 +2,21 @@
 
 #include "records/keyed_collection.h"
 #include "records/log_entry.h"
+#include "records/record_text.h"
+
+#include <QAnyStringView>
+
+#include <memory>
+#include <vector>
 
 // Every record of the loaded log, the newest record of each URL keyed by the
-// URL in upper case.
+// URL in upper case. Keys are compared without regard to case (both sides
+// upper-cased).
+//
+// Built for size: records live in blocks that never move, their texts in one
+// TextStore; a record's key and the collection's key of it are the same upper-
+// cased view of its URL. Positions come from a Fenwick tree over the slots, so
+// moving a record to the end stays cheap in large logs.
 class LogEntries {
 public:
     struct Fields {
@@ -20,43 +32,97 @@ public:
         qint64 mirrors = -1;
     };
 
+    LogEntries();
+    ~LogEntries();
+    LogEntries(const LogEntries&) = delete;
+    LogEntries& operator=(const LogEntries&) = delete;
+
     // Appends a record under sKey, or under fields.key when sKey is empty. An
     // item already under that key loses the key and moves to the end first.
     // Gives nullptr when the record could not be stored.
     LogEntry* add(const Fields& fields, const QString& sKey = QString());
 
+    // What a "File: " line makes: a new record for the URL, keyed by the URL
+    // upper-cased, with the counters of a new record and Num 0. A record that
+    // held that key has its Key emptied, loses the key and moves to the end
+    // first. The same as item(url.toUpper()) (clearing its Key) followed by
+    // add() with that key.
+    LogEntry* addDownload(QAnyStringView url, QAnyStringView fName, QAnyStringView localPath,
+                          QAnyStringView dateStarted);
+
     // By position (1..count): throws ClassError "LogEntries Collection Get" outside.
     LogEntry* item(int position) const;
     // By key: nullptr when no record carries it.
     LogEntry* item(const QString& key) const;
+    // The record an open download leads to: item(keys.logKey), quicker when the
+    // builders left a hint in keys.
+    LogEntry* itemFor(const LogKeys& keys) const;
+    // Leaves a hint in keys that the record is the one under keys.logKey.
+    void hint(LogKeys& keys, LogEntry* record) const;
 
-    int count() const { return items_.count(); }
+    void setDateFinished(LogEntry* record, QAnyStringView text);
+
+    int count() const { return slots_.count(); }
     void remove(int position);
     void remove(const QString& key);
 
-    template <typename F> void forEach(F&& visit) const { items_.forEach(std::forward<F>(visit)); }
+    // Visits the records in position order.
+    template <typename F> void forEach(F&& visit) const { slots_.forEach(std::forward<F>(visit)); }
+
+    quint64 id() const { return id_; }
 
 private:
-    KeyedCollection<LogEntry> items_;
+    LogEntry* newEntry();
+    void append(LogEntry* entry, const RecordText& foldedKey, quint32 hash);
+    void take(std::size_t slot);
+
+    quint64 id_;
+    TextStore texts_;
+    std::vector<std::unique_ptr<LogEntry[]>> blocks_;
+    int usedInBlock_ = 0;
+    KeyedSlots<LogEntry> slots_;
 };
 
 // The open downloads, keyed by lower-cased file name.
 class LogCurEntries {
 public:
+    LogCurEntries();
+    ~LogCurEntries();
+    LogCurEntries(const LogCurEntries&) = delete;
+    LogCurEntries& operator=(const LogCurEntries&) = delete;
+
     // Appends under sKey, or without a key when sKey is empty. Throws when the key is taken.
     LogKeys* add(const QString& key, const QString& fName, const QString& logKey,
                  const QString& sKey = QString());
+    // The builders' add for a record of entries just made: add(FName, FName,
+    // Key, FName) of the record, with a hint to the record. Its texts are views
+    // of the record's, valid while entries lives. Throws when the name is taken.
+    LogKeys* addFor(LogEntry* record, const LogEntries& entries);
 
     // By position or key; nullptr for every failure.
     LogKeys* item(int position) const;
     LogKeys* item(const QString& key) const;
+    // By a key given as a view (a name cut out of a log line), or folded already.
+    LogKeys* find(QAnyStringView key) const;
+    LogKeys* find(const FoldedKey& key) const;
 
-    int count() const { return items_.count(); }
+    int count() const { return slots_.count(); }
     void remove(int position);
     void remove(const QString& key);
+    // Removes the item under the key when there is one.
+    bool removeIfPresent(QAnyStringView key);
+    bool removeIfPresent(const FoldedKey& key);
 
-    template <typename F> void forEach(F&& visit) const { items_.forEach(std::forward<F>(visit)); }
+    template <typename F> void forEach(F&& visit) const { slots_.forEach(std::forward<F>(visit)); }
 
 private:
-    KeyedCollection<LogKeys> items_;
+    LogKeys* newItem();
+    LogKeys* append(LogKeys* item, const RecordText& foldedKey);
+    void take(std::size_t slot);
+
+    TextStore texts_; // of items added with texts of their own
+    std::vector<std::unique_ptr<LogKeys[]>> blocks_;
+    std::vector<LogKeys*> free_; // removed items, for reuse
+    int usedInBlock_ = 0;
+    KeyedSlots<LogKeys> slots_;
 };

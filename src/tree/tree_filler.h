@@ -4,6 +4,7 @@
 #include "tree/tree_model.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class Formats;
@@ -29,14 +30,30 @@ public:
 
     QString key(quint64 tag) const override;
     QString text(quint64 tag) const override;
+    bool appendLatin1Text(quint64 tag, std::string& out) const override;
+    bool appendLatin1Key(quint64 tag, std::string& out) const override;
 
 private:
-    enum Kind : quint8 { Download, Started, Url, Local, Restarts, Mirrors, Resumes, Bytes, Finished };
+    enum Kind : quint8 {
+        Download,
+        Started,
+        Url,
+        Local,
+        Restarts,
+        Mirrors,
+        Resumes,
+        Bytes,
+        Finished
+    };
 
     static quint64 tagOf(int record, Kind kind) { return (quint64(record) << 4) | kind; }
     void addDetails(TreeModel& model, int downloadNode, int record, const LogEntry& entry);
     QString startText(const LogEntry& entry) const;
+    bool appendStartText(const LogEntry& entry, std::string& out) const;
     QString groupKey(const LogEntry& entry, QString* text, int* image) const;
+    // The group key as Latin-1 into out; false when it is not Latin-1.
+    bool groupKeyLatin1(const LogEntry& entry, std::string& out) const;
+    const LogEntry* record(quint64 tag) const;
 
     const Formats& formats_;
     std::vector<const LogEntry*> records_; // by record number - 1

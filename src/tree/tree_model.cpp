@@ -3,9 +3,11 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,6 +26,46 @@ size_t hashKey(const QString& key)
 int compareTexts(const QString& a, const QString& b)
 {
     return QString::compare(a, b, Qt::CaseInsensitive);
+}
+
+bool appendIfLatin1(const QString& text, std::string& out)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF)
+            return false;
+    const std::size_t at = out.size();
+    out.resize(at + std::size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[at + std::size_t(i)] = char(text[i].unicode());
+    return true;
+}
+
+// Case folding of the Latin-1 characters, as QString::compare() without regard
+// to case folds them (code unit by code unit).
+const std::array<char16_t, 256>& latin1Folding()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int c = 0; c < 256; ++c)
+            t[std::size_t(c)] = QChar(char16_t(c)).toCaseFolded().unicode();
+        return t;
+    }();
+    return table;
+}
+
+// QString::compare(a, b, Qt::CaseInsensitive) for Latin-1 texts: the first
+// differing folded character decides, else the shorter text comes first.
+int compareLatin1Folded(std::string_view a, std::string_view b)
+{
+    const auto& fold = latin1Folding();
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const int d = int(fold[static_cast<unsigned char>(a[i])]) -
+                      int(fold[static_cast<unsigned char>(b[i])]);
+        if (d)
+            return d;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 template <typename T> void release(std::vector<T>& v)
@@ -108,6 +150,8 @@ struct TreeModel::Impl {
 
     std::vector<const NodeSource*> sources{nullptr};
     QHash<const NodeSource*, quint32> sourceNumbers;
+    const NodeSource* lastSource = nullptr; // a fill adds all its nodes from one source
+    quint32 lastSourceNumber = 0;
 
     // Children lists live in one arena. A full list grows by doubling, in place
     // when it ends the arena, else by moving to its end; the holes are collected
@@ -147,6 +191,20 @@ struct TreeModel::Impl {
         return s ? sources[s]->text(tag[position]) : texts[tag[position]];
     }
 
+    bool appendTextOf(int position, std::string& out) const
+    {
+        const quint32 s = sourceNumber(position);
+        return s ? sources[s]->appendLatin1Text(tag[position], out)
+                 : appendIfLatin1(texts[tag[position]], out);
+    }
+
+    bool appendKeyOf(int position, std::string& out) const
+    {
+        const quint32 s = sourceNumber(position);
+        return s ? sources[s]->appendLatin1Key(tag[position], out)
+                 : appendIfLatin1(keys[tag[position]], out);
+    }
+
     void reset(bool rootsSorted)
     {
         for (auto* v : {&up, &row, &list, &image})
@@ -160,6 +218,8 @@ struct TreeModel::Impl {
         release(dirty);
         sources.assign(1, nullptr);
         sourceNumbers.clear();
+        lastSource = nullptr;
+        lastSourceNumber = 0;
         holes = 0;
         storedKeys.clear();
         derivedKeys.clear();
@@ -186,12 +246,19 @@ struct TreeModel::Impl {
 
     quint32 numberOf(const NodeSource* source)
     {
+        if (source == lastSource && lastSource)
+            return lastSourceNumber;
         auto it = sourceNumbers.constFind(source);
-        if (it != sourceNumbers.constEnd())
-            return *it;
-        const quint32 number = quint32(sources.size());
-        sources.push_back(source);
-        sourceNumbers.insert(source, number);
+        quint32 number;
+        if (it != sourceNumbers.constEnd()) {
+            number = *it;
+        } else {
+            number = quint32(sources.size());
+            sources.push_back(source);
+            sourceNumbers.insert(source, number);
+        }
+        lastSource = source;
+        lastSourceNumber = number;
         return number;
     }
 
@@ -361,22 +428,47 @@ struct TreeModel::Impl {
     }
 
     // Children in sorted order. Texts are read once each: derived texts are
-    // built on every read, and a sort reads each one about log n times.
+    // built on every read, and a sort reads each one about log n times. Latin-1
+    // texts are compared as they are, folded by a table; any other text as a
+    // QString.
     std::vector<qint32> sortedOrder(int position)
     {
         const auto kids = children(position);
-        std::vector<std::pair<QString, qint32>> items;
+        struct Item {
+            qint32 child;
+            qint32 wide; // index into wideTexts, or -1 for a Latin-1 text
+            std::size_t offset;
+            std::size_t size;
+        };
+        std::string all;
+        std::vector<QString> wideTexts;
+        std::vector<Item> items;
         items.reserve(kids.size());
-        for (qint32 c : kids)
-            items.emplace_back(textOf(c), c);
-        std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-            const int c = compareTexts(a.first, b.first);
-            return c != 0 ? c < 0 : a.second < b.second;
+        for (qint32 c : kids) {
+            const std::size_t offset = all.size();
+            if (appendTextOf(c, all)) {
+                items.push_back({c, -1, offset, all.size() - offset});
+            } else {
+                all.resize(offset);
+                items.push_back({c, qint32(wideTexts.size()), 0, 0});
+                wideTexts.push_back(textOf(c));
+            }
+        }
+        const auto textOfItem = [&](const Item& i) {
+            return i.wide >= 0 ? wideTexts[std::size_t(i.wide)]
+                               : QString::fromLatin1(all.data() + i.offset, qsizetype(i.size));
+        };
+        std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+            const int c = a.wide < 0 && b.wide < 0
+                              ? compareLatin1Folded(std::string_view(all).substr(a.offset, a.size),
+                                                    std::string_view(all).substr(b.offset, b.size))
+                              : compareTexts(textOfItem(a), textOfItem(b));
+            return c != 0 ? c < 0 : a.child < b.child;
         });
         std::vector<qint32> order;
         order.reserve(items.size());
         for (const auto& item : items)
-            order.push_back(item.second);
+            order.push_back(item.child);
         return order;
     }
 
@@ -524,6 +616,38 @@ QString TreeModel::key(int position) const
 QString TreeModel::text(int position) const
 {
     return d->valid(position) ? d->textOf(position) : QString();
+}
+
+bool TreeModel::appendLatin1Text(int position, std::string& out) const
+{
+    if (!d->valid(position))
+        return true; // the empty text
+    const std::size_t at = out.size();
+    if (d->appendTextOf(position, out))
+        return true;
+    out.resize(at);
+    return false;
+}
+
+bool TreeModel::appendLatin1Key(int position, std::string& out) const
+{
+    if (!d->valid(position))
+        return true;
+    const std::size_t at = out.size();
+    if (d->appendKeyOf(position, out))
+        return true;
+    out.resize(at);
+    return false;
+}
+
+bool TreeModel::NodeSource::appendLatin1Text(quint64 tag, std::string& out) const
+{
+    return appendIfLatin1(text(tag), out);
+}
+
+bool TreeModel::NodeSource::appendLatin1Key(quint64 tag, std::string& out) const
+{
+    return appendIfLatin1(key(tag), out);
 }
 
 int TreeModel::image(int position) const

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 // The download tree: nodes with a key, a text, an image (1-based index into the
 // tree's image list), a parent and a sorted flag for their children. Nodes are
@@ -33,6 +34,12 @@ public:
         virtual ~NodeSource() = default;
         virtual QString key(quint64 tag) const = 0;
         virtual QString text(quint64 tag) const = 0;
+        // The text (key) appended to out as Latin-1, giving true; false, with out
+        // as it was, when a character is beyond Latin-1. A source whose texts are
+        // Latin-1 at heart answers without making a QString; this default goes
+        // through text() (key()).
+        virtual bool appendLatin1Text(quint64 tag, std::string& out) const;
+        virtual bool appendLatin1Key(quint64 tag, std::string& out) const;
     };
 
     explicit TreeModel(QObject* parent = nullptr);
@@ -66,6 +73,10 @@ public:
 
     QString key(int position) const;
     QString text(int position) const;
+    // The node's text (key) appended to out as Latin-1; false, with out as it
+    // was, when it has a character beyond Latin-1 (then use text()).
+    bool appendLatin1Text(int position, std::string& out) const;
+    bool appendLatin1Key(int position, std::string& out) const;
     int image(int position) const;
     int parentOf(int position) const; // 0 for a root
     bool isSorted(int position) const;

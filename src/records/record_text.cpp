@@ -1,0 +1,169 @@
+#include "records/record_text.h"
+
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+constexpr qsizetype kBlockSize = 256 * 1024;
+
+char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
+}
+
+bool fitsLatin1(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF)
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool isAsciiText(QLatin1StringView text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+bool isAsciiText(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+QString RecordText::toString() const
+{
+    if (wide_)
+        return utf16().toString();
+    QString text = QString::fromLatin1(latin1());
+    if (upper_) {
+        char16_t* out = reinterpret_cast<char16_t*>(text.data());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (out[i] >= u'a' && out[i] <= u'z')
+                out[i] = char16_t(out[i] - (u'a' - u'A'));
+    }
+    return text;
+}
+
+bool RecordText::appendLatin1(std::string& out) const
+{
+    if (wide_)
+        return false; // kept wide only for a character beyond Latin-1
+    const std::size_t at = out.size();
+    out.append(static_cast<const char*>(data_), size_);
+    if (upper_) {
+        char* p = out.data() + at;
+        for (quint32 i = 0; i < size_; ++i)
+            p[i] = asciiUpper(p[i]);
+    }
+    return true;
+}
+
+bool operator==(const RecordText& a, const RecordText& b)
+{
+    if (a.size_ != b.size_)
+        return false;
+    if (a.latin1View() && b.latin1View())
+        return std::memcmp(a.data_, b.data_, a.size_) == 0;
+    return a.toString() == b.toString();
+}
+
+bool operator==(const RecordText& a, const QString& b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (a.latin1View())
+        return QLatin1StringView(a.latin1()) == b;
+    if (a.utf16View())
+        return a.utf16() == QStringView(b);
+    return a.toString() == b;
+}
+
+char* TextStore::allocate(qsizetype bytes, qsizetype align)
+{
+    const qsizetype pad = (align - reinterpret_cast<quintptr>(next_) % align) % align;
+    if (bytes + pad > left_) {
+        if (bytes > kBlockSize / 4) {
+            // A long text gets a block of its own; the current block stays open.
+            blocks_.emplace_back(new char[bytes]);
+            bytes_ += bytes;
+            return blocks_.back().get();
+        }
+        blocks_.emplace_back(new char[kBlockSize]);
+        next_ = blocks_.back().get();
+        left_ = kBlockSize;
+        return allocate(bytes, align);
+    }
+    char* at = next_ + pad;
+    next_ += pad + bytes;
+    left_ -= pad + bytes;
+    bytes_ += pad + bytes;
+    return at;
+}
+
+RecordText TextStore::add(QLatin1StringView text)
+{
+    RecordText r;
+    if (text.isEmpty())
+        return r;
+    char* at = allocate(text.size(), 1);
+    std::memcpy(at, text.data(), text.size());
+    r.data_ = at;
+    r.size_ = quint32(text.size());
+    return r;
+}
+
+RecordText TextStore::add(QStringView text)
+{
+    RecordText r;
+    if (text.isEmpty())
+        return r;
+    r.size_ = quint32(text.size());
+    if (fitsLatin1(text)) {
+        char* at = allocate(text.size(), 1);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            at[i] = char(text[i].unicode());
+        r.data_ = at;
+        return r;
+    }
+    char* at = allocate(text.size() * 2, 2);
+    std::memcpy(at, text.utf16(), text.size() * 2);
+    r.data_ = at;
+    r.wide_ = true;
+    return r;
+}
+
+RecordText TextStore::add(QAnyStringView text)
+{
+    return text.visit([this](auto view) {
+        using View = std::decay_t<decltype(view)>;
+        if constexpr (std::is_same_v<View, QLatin1StringView> || std::is_same_v<View, QStringView>)
+            return add(view);
+        else
+            return add(QStringView(view.toString()));
+    });
+}
+
+RecordText TextStore::upperOf(const RecordText& text)
+{
+    if (text.upper_)
+        return text; // upper-cased already
+    if (text.latin1View() && isAsciiText(text.latin1())) {
+        RecordText r = text;
+        for (const char c : text.latin1()) {
+            if (c >= 'a' && c <= 'z') {
+                r.upper_ = true;
+                break;
+            }
+        }
+        return r;
+    }
+    return add(QStringView(text.toString().toUpper()));
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QAnyStringView>
+#include <QLatin1StringView>
+#include <QString>
+#include <QStringView>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A text field of a record. A log holds hundreds of thousands of records with
+// long texts (URLs, paths), so a field is a view of characters kept by its
+// collection's TextStore: one byte per character when every character fits in
+// Latin-1 (nearly always), two otherwise. A field may also read as the upper-
+// cased form of ASCII characters kept for another field (a record's key is its
+// URL upper-cased). It reads as a QString.
+class RecordText {
+public:
+    RecordText() = default;
+
+    bool isEmpty() const { return size_ == 0; }
+    qsizetype size() const { return size_; }
+
+    // The characters as they are kept, without any case mapping: a Latin-1 view
+    // when latin1View() is true, else a UTF-16 view.
+    bool latin1View() const { return !wide_ && !upper_; }
+    QLatin1StringView latin1() const { return {static_cast<const char*>(data_), size_}; }
+    bool utf16View() const { return wide_; }
+    QStringView utf16() const { return {static_cast<const char16_t*>(data_), size_}; }
+    // A view of ASCII bytes that reads upper-cased; rawLatin1() gives the bytes
+    // as kept (of any view that is not UTF-16).
+    bool isUpperView() const { return upper_; }
+    const char* rawLatin1() const { return static_cast<const char*>(data_); }
+
+    QString toString() const;
+    operator QString() const { return toString(); }
+    // Appends the characters to out as Latin-1 and gives true, or gives false
+    // (out unchanged) when a character is beyond Latin-1.
+    bool appendLatin1(std::string& out) const;
+
+    void clear() { *this = RecordText(); }
+
+    friend bool operator==(const RecordText& a, const RecordText& b);
+    friend bool operator==(const RecordText& a, const QString& b);
+    friend bool operator==(const QString& a, const RecordText& b) { return b == a; }
+    friend bool operator!=(const RecordText& a, const RecordText& b) { return !(a == b); }
+    friend bool operator!=(const RecordText& a, const QString& b) { return !(a == b); }
+    friend bool operator!=(const QString& a, const RecordText& b) { return !(b == a); }
+
+private:
+    friend class TextStore;
+
+    const void* data_ = nullptr;
+    quint32 size_ = 0;
+    bool wide_ = false;
+    bool upper_ = false;
+};
+
+// Keeps the characters of record texts in large blocks that never move, so the
+// views stay valid for the store's lifetime. Texts are only added: a store is
+// dropped as a whole with its collection.
+class TextStore {
+public:
+    TextStore() = default;
+    TextStore(const TextStore&) = delete;
+    TextStore& operator=(const TextStore&) = delete;
+
+    RecordText add(QAnyStringView text);
+    RecordText add(QLatin1StringView text);
+    RecordText add(QStringView text);
+    // The text upper-cased as QString::toUpper() does: a view of the same bytes
+    // when text is plain ASCII, else a stored copy.
+    RecordText upperOf(const RecordText& text);
+
+    // Bytes kept, for the curious.
+    qsizetype bytes() const { return bytes_; }
+
+private:
+    char* allocate(qsizetype bytes, qsizetype align);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;
+    qsizetype left_ = 0;
+    qsizetype bytes_ = 0;
+};
+
+// True when every character is ASCII (below 128).
+bool isAsciiText(QLatin1StringView text);
+bool isAsciiText(QStringView text);

@@ -1,6 +1,6 @@
 // tavrin_bench: times the phases of opening a log in process, without a window.
 //
-//   tavrin_bench [--repeat N] [--orders none,date,...] LOGFILE
+//   tavrin_bench [--repeat N] [--orders none,date,...] [--memory] LOGFILE
 //
 // Each repetition reads the log (read + accept), analyses it, then for each
 // order fills the tree, writes the report to a sink that drops it, and in the
@@ -8,6 +8,7 @@
 // case (a text that matches nothing), then Next from the first node and
 // Previous from the last (the match at the far end: none at all). Prints one
 // line per phase: "phase <name> min <ms> median <ms> runs <n>", and the sizes.
+// --memory also prints the resident memory after each phase.
 #include "log/formats.h"
 #include "log/log_analyzer.h"
 #include "log/log_session.h"
@@ -20,8 +21,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QIODevice>
 #include <QTextStream>
+
+#if __has_include(<malloc.h>)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -78,6 +84,31 @@ double msSince(QElapsedTimer& timer)
     return ms;
 }
 
+// The resident and the peak resident memory now, in MB (Linux), for --memory.
+QString memoryNow()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    QString rss, peak;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() >= 2 && parts[0] == "VmRSS:")
+            rss = QString::number(parts[1].toLongLong() / 1024.0, 'f', 1);
+        else if (parts.size() >= 2 && parts[0] == "VmHWM:")
+            peak = QString::number(parts[1].toLongLong() / 1024.0, 'f', 1);
+    }
+    return rss + QStringLiteral(" MB (peak ") + peak + QStringLiteral(" MB)");
+}
+
+bool showMemory = false;
+
+void memoryAfter(const char* phase)
+{
+    if (showMemory)
+        std::printf("memory after %s: %s\n", phase, qPrintable(memoryNow()));
+}
+
 // A text that no node holds: control characters never reach a node's text.
 const QString kNoMatch = QStringLiteral("\x01no such text\x02");
 
@@ -85,6 +116,9 @@ const QString kNoMatch = QStringLiteral("\x01no such text\x02");
 
 int main(int argc, char* argv[])
 {
+#ifdef M_MMAP_THRESHOLD
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024); // as tavrin-report does
+#endif
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     int repeat = 5;
@@ -92,7 +126,9 @@ int main(int argc, char* argv[])
                                SortOrder::SortByURL, SortOrder::SortByLocal};
     QString logFile;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--repeat") && i + 1 < args.size()) {
+        if (args[i] == QLatin1String("--memory")) {
+            showMemory = true;
+        } else if (args[i] == QLatin1String("--repeat") && i + 1 < args.size()) {
             repeat = qMax(1, args[++i].toInt());
         } else if (args[i] == QLatin1String("--orders") && i + 1 < args.size()) {
             orders.clear();
@@ -129,6 +165,7 @@ int main(int argc, char* argv[])
         timer.start();
         const LogSession::LoadOutcome outcome = session.loadLogFile(logFile);
         phases.add(QStringLiteral("read+accept"), msSince(timer));
+        memoryAfter("read");
         if (outcome.message == LogSession::LoadOutcome::Message::FileError) {
             std::fprintf(stderr, "tavrin_bench: cannot read %s\n", qPrintable(logFile));
             return 1;
@@ -136,6 +173,7 @@ int main(int argc, char* argv[])
         lines = session.logLines.count();
         LogAnalyzer(session, formats).run();
         phases.add(QStringLiteral("analyse"), msSince(timer));
+        memoryAfter("analysis");
         records = session.logEntries->count();
 
         for (const SortOrder order : orders) {
@@ -145,12 +183,14 @@ int main(int argc, char* argv[])
             timer.restart();
             filler.fill(model, *session.logEntries, order, session.wideDate);
             phases.add(QStringLiteral("fill-") + name, msSince(timer));
+            memoryAfter("fill");
             nodes[order] = model.nodeCount();
 
             NullDevice sink;
             timer.restart();
             writeTreeReportUtf8(model, sink);
             phases.add(QStringLiteral("report-") + name, msSince(timer));
+            memoryAfter("report");
 
             if (order == SortOrder::SortNone) {
                 const int last = model.nodeCount();

@@ -14,6 +14,10 @@
 #include <QFile>
 #include <QTextStream>
 
+#if __has_include(<malloc.h>)
+#include <malloc.h>
+#endif
+
 namespace {
 
 const char kUsage[] = "usage: tavrin-report [--order none|date|name|url|local] LOGFILE\n";
@@ -54,6 +58,13 @@ int usage(QTextStream& err)
 
 int main(int argc, char* argv[])
 {
+#ifdef M_MMAP_THRESHOLD
+    // Large blocks (the tree's arrays, the record blocks) straight from the
+    // system and back to it when freed. glibc would otherwise raise this bound
+    // after the first large free, and the blocks the tree outgrows would stay
+    // in the heap for the rest of the run.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavrin-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));

@@ -41,6 +41,27 @@ public:
 
     void clear() { *this = RecordText(); }
 
+    // The character at i (0..size()-1).
+    char16_t at(qsizetype i) const
+    {
+        if (wide_)
+            return utf16()[i].unicode();
+        const char c = static_cast<const char*>(data_)[i];
+        return char16_t(static_cast<unsigned char>(upper_ && c >= 'a' && c <= 'z' ? c - 32 : c));
+    }
+
+    // A view of n characters from pos (clipped to the text), kept by the same
+    // store; not for upper-cased views.
+    RecordText mid(qsizetype pos, qsizetype n = -1) const
+    {
+        RecordText r = *this;
+        pos = qBound<qsizetype>(0, pos, size_);
+        n = n < 0 ? size_ - pos : qMin(n, size_ - pos);
+        r.data_ = static_cast<const char*>(data_) + pos * (wide_ ? 2 : 1);
+        r.size_ = quint32(n);
+        return r;
+    }
+
     friend bool operator==(const RecordText& a, const RecordText& b);
     friend bool operator==(const RecordText& a, const QString& b);
     friend bool operator==(const QString& a, const RecordText& b) { return b == a; }

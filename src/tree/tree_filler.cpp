@@ -2,13 +2,12 @@
 
 #include "log/formats.h"
 #include "log/line_views.h"
-#include "log/split_path.h"
 #include "records/log_entries.h"
 #include "tree/tree_images.h"
 
 #include <charconv>
+#include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
@@ -27,15 +26,6 @@ void appendNumber(qint64 number, std::string& out)
     out.append(digits, std::size_t(end - digits));
 }
 
-// The folder part of SplitPath: up to and including the last "/" or "\".
-QLatin1StringView folderPart(QLatin1StringView text)
-{
-    qsizetype at = text.size() - 1;
-    while (at >= 0 && text.data()[at] != '/' && text.data()[at] != '\\')
-        --at;
-    return text.first(at + 1);
-}
-
 // splitDateTime() of a Latin-1 text: the date before the first " - ", the time after.
 std::pair<QLatin1StringView, QLatin1StringView> splitLatin1DateTime(QLatin1StringView text)
 {
@@ -45,22 +35,15 @@ std::pair<QLatin1StringView, QLatin1StringView> splitLatin1DateTime(QLatin1Strin
     return {text.first(at), text.sliced(at + 3)};
 }
 
-struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view key) const
-    {
-        return std::hash<std::string_view>{}(key);
-    }
-};
-
 } // namespace
 
 TreeFiller::TreeFiller(const Formats& formats) : formats_(formats) {}
 
 void TreeFiller::release()
 {
-    records_.clear();
-    records_.shrink_to_fit();
+    std::vector<const LogEntry*>().swap(records_);
+    std::vector<RecordText>().swap(groups_);
+    std::vector<int>().swap(groupNodes_);
 }
 
 bool TreeFiller::fill(TreeModel& model, const LogEntries& entries, SortOrder order, bool wideDate,
@@ -72,22 +55,27 @@ bool TreeFiller::fill(TreeModel& model, const LogEntries& entries, SortOrder ord
     entries.forEach([this](const LogEntry& entry) { records_.push_back(&entry); });
     order_ = order;
     wideDate_ = wideDate;
+    groups_.clear();
+    groupNodes_.clear();
+    groupTable_.clear();
+    lastGroup_ = -1;
 
     const bool grouped = order == SortOrder::SortByDate || order == SortOrder::SortByURL ||
                          order == SortOrder::SortByLocal;
     bool completed = true;
     model.beginFill();
-    // A download takes 4 to 9 nodes; most take a few more than the three details.
-    model.reserve(static_cast<int>(qMin<qsizetype>(records_.size() * 6, 1 << 28)));
+    // Room for exactly the download and detail nodes, and for a group per
+    // record at most: room never used costs no memory.
+    qsizetype nodes = 0;
+    for (const LogEntry* entry : records_)
+        nodes += 4 + (entry->restarts > 0) + (entry->mirrors > 0) + (entry->resumes > 0) +
+                 (entry->num > 0) + !entry->dateFinished.isEmpty();
+    if (grouped)
+        nodes += qsizetype(records_.size());
+    model.reserve(static_cast<int>(qMin<qsizetype>(nodes, 1 << 30)));
     if (order == SortOrder::SortNone || order == SortOrder::SortByName ||
         order == SortOrder::SortByDate)
         model.setRootsSorted(false);
-
-    // Group nodes by their key, so a record finds its group without a QString.
-    std::unordered_map<std::string, int, KeyHash, std::equal_to<>> groups;
-    std::string key;
-    std::string lastKey;
-    int lastGroup = 0;
 
     const int count = static_cast<int>(records_.size());
     for (int record = 1; record <= count; ++record) {
@@ -96,43 +84,7 @@ bool TreeFiller::fill(TreeModel& model, const LogEntries& entries, SortOrder ord
             break;
         }
         const LogEntry& entry = *records_[static_cast<std::size_t>(record - 1)];
-        int parent = 0;
-        if (grouped) {
-            key.clear();
-            if (!groupKeyLatin1(entry, key)) {
-                QString text;
-                int image = 0;
-                const QString qkey = groupKey(entry, &text, &image);
-                parent = model.findKey(qkey);
-                if (parent == 0) {
-                    parent = model.addNode(0, qkey, QString(), 0);
-                    model.setText(parent, text);
-                    model.setImage(parent, image);
-                    model.setSorted(parent, true);
-                }
-            } else if (lastGroup && key == lastKey) {
-                parent = lastGroup;
-            } else {
-                const auto it = groups.find(std::string_view(key));
-                if (it != groups.end()) {
-                    parent = it->second;
-                } else {
-                    QString text;
-                    int image = 0;
-                    const QString qkey = groupKey(entry, &text, &image);
-                    parent = model.findKey(qkey);
-                    if (parent == 0) {
-                        parent = model.addNode(0, qkey, QString(), 0);
-                        model.setText(parent, text);
-                        model.setImage(parent, image);
-                        model.setSorted(parent, true);
-                    }
-                    groups.emplace(key, parent);
-                }
-                lastKey = key;
-                lastGroup = parent;
-            }
-        }
+        const int parent = grouped ? groupNode(model, entry) : 0;
         const int download =
             model.addDerivedNode(parent, this, tagOf(record, Download), TreeImages::Download);
         addDetails(model, download, record, entry);
@@ -142,56 +94,138 @@ bool TreeFiller::fill(TreeModel& model, const LogEntries& entries, SortOrder ord
         order == SortOrder::SortByLocal)
         model.setRootsSorted(true);
     model.endFill();
+    std::vector<qint32>().swap(groupTable_);
     return completed;
 }
 
-QString TreeFiller::groupKey(const LogEntry& entry, QString* text, int* image) const
+namespace {
+
+// Group parts are compared as texts, whichever way they are kept.
+bool sameText(const RecordText& a, const RecordText& b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (a.latin1View() && b.latin1View())
+        return std::memcmp(a.latin1().data(), b.latin1().data(), std::size_t(a.size())) == 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a.at(i) != b.at(i))
+            return false;
+    return true;
+}
+
+quint32 hashText(const RecordText& t)
+{
+    quint32 h = 2166136261u;
+    if (t.latin1View()) {
+        for (const char c : t.latin1())
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    } else {
+        for (qsizetype i = 0; i < t.size(); ++i)
+            h = (h ^ t.at(i)) * 16777619u;
+    }
+    return h ^ (h >> 15);
+}
+
+// The characters of a view of the record's texts, as from/to positions.
+qsizetype lastSeparator(const RecordText& t)
+{
+    qsizetype at = t.size() - 1;
+    while (at >= 0 && t.at(at) != u'/' && t.at(at) != u'\\')
+        --at;
+    return at;
+}
+
+} // namespace
+
+RecordText TreeFiller::groupPart(const LogEntry& entry) const
 {
     switch (order_) {
     case SortOrder::SortByDate: {
-        const QString started = entry.dateStarted;
-        const QString date = trimSpaces(splitDateTime(started).first).toString();
-        *text = formats_.longDate(date);
-        *image = TreeImages::Calendar;
-        return QStringLiteral("Date: ") + date;
+        // The date text: DateStarted up to its first " - ", blanks removed.
+        const RecordText& started = entry.dateStarted;
+        qsizetype end = started.size();
+        for (qsizetype i = 0; i + 2 < started.size(); ++i) {
+            if (started.at(i) == u' ' && started.at(i + 1) == u'-' && started.at(i + 2) == u' ') {
+                end = i;
+                break;
+            }
+        }
+        qsizetype begin = 0;
+        while (begin < end && started.at(begin) == u' ')
+            ++begin;
+        while (end > begin && started.at(end - 1) == u' ')
+            --end;
+        return started.mid(begin, end - begin);
     }
     case SortOrder::SortByURL:
-        *text = splitPath(QString(entry.url)).folder;
-        *image = TreeImages::Calendar;
-        return QStringLiteral("URL: ") + *text;
+        return entry.url.mid(0, lastSeparator(entry.url) + 1);
     case SortOrder::SortByLocal:
-        *text = splitPath(QString(entry.localName)).folder;
-        *image = TreeImages::Folder;
-        return QStringLiteral("Local: ") + *text;
+        return entry.localName.mid(0, lastSeparator(entry.localName) + 1);
     default:
-        return QString();
+        return RecordText();
     }
 }
 
-bool TreeFiller::groupKeyLatin1(const LogEntry& entry, std::string& out) const
+const char* TreeFiller::groupLabel() const
 {
     switch (order_) {
-    case SortOrder::SortByDate: {
-        if (!entry.dateStarted.latin1View())
-            return false;
-        const QLatin1StringView date =
-            LineViews::trimSpaces(splitLatin1DateTime(entry.dateStarted.latin1()).first);
-        out.append("Date: ").append(date.data(), std::size_t(date.size()));
-        return true;
-    }
+    case SortOrder::SortByDate:
+        return "Date: ";
     case SortOrder::SortByURL:
-    case SortOrder::SortByLocal: {
-        const RecordText& path = order_ == SortOrder::SortByURL ? entry.url : entry.localName;
-        if (!path.latin1View())
-            return false;
-        const QLatin1StringView folder = folderPart(path.latin1());
-        out.append(order_ == SortOrder::SortByURL ? "URL: " : "Local: ")
-            .append(folder.data(), std::size_t(folder.size()));
-        return true;
-    }
+        return "URL: ";
+    case SortOrder::SortByLocal:
+        return "Local: ";
     default:
-        return false;
+        return "";
     }
+}
+
+// The group node of a record, made when its first record comes. Groups are
+// derived nodes like the rest; a table of their parts finds them, as the
+// tree's key lookup would.
+int TreeFiller::groupNode(TreeModel& model, const LogEntry& entry)
+{
+    const RecordText part = groupPart(entry);
+    if (lastGroup_ >= 0 && sameText(part, groups_[std::size_t(lastGroup_)]))
+        return groupNodes_[std::size_t(lastGroup_)];
+    const quint32 hash = hashText(part);
+    if (groupTable_.empty())
+        groupTable_.assign(64, 0);
+    std::size_t mask = groupTable_.size() - 1;
+    std::size_t i = hash & mask;
+    for (; groupTable_[i] != 0; i = (i + 1) & mask) {
+        const int g = groupTable_[i] - 1;
+        if (sameText(part, groups_[std::size_t(g)])) {
+            lastGroup_ = g;
+            return groupNodes_[std::size_t(g)];
+        }
+    }
+    const int g = int(groups_.size());
+    groups_.push_back(part);
+    const int image = order_ == SortOrder::SortByLocal ? TreeImages::Folder : TreeImages::Calendar;
+    const int node = model.addDerivedNode(0, this, tagOf(g, Group), image);
+    model.setSorted(node, true);
+    groupNodes_.push_back(node);
+    groupTable_[i] = g + 1;
+    if (groups_.size() * 2 > groupTable_.size()) {
+        std::vector<qint32> table(groupTable_.size() * 2, 0);
+        mask = table.size() - 1;
+        for (std::size_t n = 0; n < groups_.size(); ++n) {
+            std::size_t at = hashText(groups_[n]) & mask;
+            while (table[at] != 0)
+                at = (at + 1) & mask;
+            table[at] = qint32(n) + 1;
+        }
+        groupTable_.swap(table);
+    }
+    lastGroup_ = g;
+    return node;
+}
+
+const RecordText* TreeFiller::group(quint64 tag) const
+{
+    const quint64 g = tag >> 4;
+    return g < groups_.size() ? &groups_[std::size_t(g)] : nullptr;
 }
 
 void TreeFiller::addDetails(TreeModel& model, int downloadNode, int record, const LogEntry& entry)
@@ -268,12 +302,26 @@ const LogEntry* TreeFiller::record(quint64 tag) const
 
 QString TreeFiller::key(quint64 tag) const
 {
+    if ((tag & 0xF) == Group) {
+        const RecordText* part = group(tag);
+        return QLatin1String(groupLabel()) + (part ? part->toString() : QString());
+    }
     const int record = static_cast<int>(tag >> 4);
     return QLatin1String(kKeyLabels[tag & 0xF]) + downloadKey(record);
 }
 
 bool TreeFiller::appendLatin1Key(quint64 tag, std::string& out) const
 {
+    if ((tag & 0xF) == Group) {
+        const RecordText* part = group(tag);
+        const std::size_t at = out.size();
+        out.append(groupLabel());
+        if (part && !part->appendLatin1(out)) {
+            out.resize(at);
+            return false;
+        }
+        return true;
+    }
     out.append(kKeyLabels[tag & 0xF]).append("Entry: ");
     appendNumber(qint64(tag >> 4), out);
     return true;
@@ -281,6 +329,13 @@ bool TreeFiller::appendLatin1Key(quint64 tag, std::string& out) const
 
 QString TreeFiller::text(quint64 tag) const
 {
+    if ((tag & 0xF) == Group) {
+        const RecordText* part = group(tag);
+        if (!part)
+            return QString();
+        return order_ == SortOrder::SortByDate ? formats_.longDate(part->toString())
+                                               : part->toString();
+    }
     const LogEntry* found = record(tag);
     if (!found)
         return QString();
@@ -306,12 +361,22 @@ QString TreeFiller::text(quint64 tag) const
                formats_.groupedDigits(entry.num) + QStringLiteral(" Kb");
     case Finished:
         return QStringLiteral("Finished: ") + entry.dateFinished.toString();
+    case Group:
+        break;
     }
     return QString();
 }
 
 bool TreeFiller::appendLatin1Text(quint64 tag, std::string& out) const
 {
+    if ((tag & 0xF) == Group) {
+        const RecordText* part = group(tag);
+        if (!part)
+            return true;
+        if (order_ != SortOrder::SortByDate)
+            return part->appendLatin1(out);
+        return part->latin1View() && formats_.appendLongDate(part->latin1(), out);
+    }
     const LogEntry* found = record(tag);
     if (!found)
         return true; // the empty text
@@ -354,6 +419,8 @@ bool TreeFiller::appendLatin1Text(quint64 tag, std::string& out) const
     case Finished:
         out.append("Finished: ");
         ok = entry.dateFinished.appendLatin1(out);
+        break;
+    case Group:
         break;
     }
     if (!ok)

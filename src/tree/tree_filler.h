@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/record_text.h"
 #include "tree/sort_order.h"
 #include "tree/tree_model.h"
 
@@ -43,20 +44,30 @@ private:
         Mirrors,
         Resumes,
         Bytes,
-        Finished
+        Finished,
+        Group
     };
 
-    static quint64 tagOf(int record, Kind kind) { return (quint64(record) << 4) | kind; }
+    // Download and detail nodes: the record number; group nodes: the group number.
+    static quint64 tagOf(int number, Kind kind) { return (quint64(number) << 4) | kind; }
     void addDetails(TreeModel& model, int downloadNode, int record, const LogEntry& entry);
     QString startText(const LogEntry& entry) const;
     bool appendStartText(const LogEntry& entry, std::string& out) const;
-    QString groupKey(const LogEntry& entry, QString* text, int* image) const;
-    // The group key as Latin-1 into out; false when it is not Latin-1.
-    bool groupKeyLatin1(const LogEntry& entry, std::string& out) const;
     const LogEntry* record(quint64 tag) const;
+
+    // Groups: what their key is made of (the date text, the URL folder or the
+    // local folder), a view of the text of the group's first record.
+    RecordText groupPart(const LogEntry& entry) const;
+    const char* groupLabel() const;
+    int groupNode(TreeModel& model, const LogEntry& entry);
+    const RecordText* group(quint64 tag) const;
 
     const Formats& formats_;
     std::vector<const LogEntry*> records_; // by record number - 1
     SortOrder order_ = SortOrder::SortNone;
     bool wideDate_ = false;
+    std::vector<RecordText> groups_; // by group number
+    std::vector<int> groupNodes_;    // their positions
+    std::vector<qint32> groupTable_; // open addressing: group number + 1, 0 free
+    int lastGroup_ = -1;
 };

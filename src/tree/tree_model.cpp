@@ -138,15 +138,57 @@ private:
 
 struct TreeModel::Impl {
     // Per node, indexed by position; entry 0 stands for the roots.
-    std::vector<quint64> tag;  // derived: the source's tag; stored: index into keys/texts
+    std::vector<quint32> tag;  // derived: the source's tag; stored: index into keys/texts
     std::vector<qint32> up;    // parent position
     std::vector<qint32> row;   // current display row under the parent
     std::vector<qint32> list;  // index into lists, -1 while childless
-    std::vector<qint32> image; // 1-based image index
+    std::vector<quint8> image; // 1-based image index; kBigImage: in bigImages
     std::vector<quint32> meta; // SortedBit, DirtyBit, source number << SourceShift (0 = stored)
 
     std::vector<QString> keys; // stored nodes only
     std::vector<QString> texts;
+    // Tags and images too large for the narrow per-node arrays (never, in the
+    // download tree), by position.
+    QHash<int, quint64> bigTags;
+    QHash<int, int> bigImages;
+    static constexpr quint32 kBigTag = 0xFFFFFFFFu;
+    static constexpr quint8 kBigImage = 0xFF;
+
+    quint64 tagAt(int position) const
+    {
+        const quint32 t = tag[position];
+        return t != kBigTag ? t : bigTags.value(position);
+    }
+
+    void setTag(int position, quint64 t)
+    {
+        if (t < kBigTag) {
+            tag[position] = quint32(t);
+            if (!bigTags.isEmpty())
+                bigTags.remove(position);
+        } else {
+            tag[position] = kBigTag;
+            bigTags.insert(position, t);
+        }
+    }
+
+    int imageAt(int position) const
+    {
+        const quint8 i = image[position];
+        return i != kBigImage ? i : bigImages.value(position);
+    }
+
+    void setImageAt(int position, int value)
+    {
+        if (value >= 0 && value < kBigImage) {
+            image[position] = quint8(value);
+            if (!bigImages.isEmpty())
+                bigImages.remove(position);
+        } else {
+            image[position] = kBigImage;
+            bigImages.insert(position, value);
+        }
+    }
 
     std::vector<const NodeSource*> sources{nullptr};
     QHash<const NodeSource*, quint32> sourceNumbers;
@@ -182,35 +224,38 @@ struct TreeModel::Impl {
     QString keyOf(int position) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->key(tag[position]) : keys[tag[position]];
+        return s ? sources[s]->key(tagAt(position)) : keys[tag[position]];
     }
 
     QString textOf(int position) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->text(tag[position]) : texts[tag[position]];
+        return s ? sources[s]->text(tagAt(position)) : texts[tag[position]];
     }
 
     bool appendTextOf(int position, std::string& out) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->appendLatin1Text(tag[position], out)
+        return s ? sources[s]->appendLatin1Text(tagAt(position), out)
                  : appendIfLatin1(texts[tag[position]], out);
     }
 
     bool appendKeyOf(int position, std::string& out) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->appendLatin1Key(tag[position], out)
+        return s ? sources[s]->appendLatin1Key(tagAt(position), out)
                  : appendIfLatin1(keys[tag[position]], out);
     }
 
     void reset(bool rootsSorted)
     {
-        for (auto* v : {&up, &row, &list, &image})
+        for (auto* v : {&up, &row, &list})
             release(*v);
+        release(image);
         release(tag);
         release(meta);
+        bigTags.clear();
+        bigImages.clear();
         release(keys);
         release(texts);
         release(lists);
@@ -264,13 +309,16 @@ struct TreeModel::Impl {
 
     int newNode(int parent, int img, quint64 t, quint32 source)
     {
-        tag.push_back(t);
+        tag.push_back(0);
         up.push_back(parent);
         row.push_back(0);
         list.push_back(-1);
-        image.push_back(img);
+        image.push_back(0);
         meta.push_back(source << SourceShift);
-        return count();
+        const int position = count();
+        setTag(position, t);
+        setImageAt(position, img);
+        return position;
     }
 
     void indexStoredKey(int position, const QString& key)
@@ -313,7 +361,7 @@ struct TreeModel::Impl {
             return;
         }
         const QString key = keyOf(position);
-        tag[position] = keys.size();
+        setTag(position, keys.size());
         keys.push_back(key);
         texts.push_back(text);
         meta[position] &= SortedBit | DirtyBit;
@@ -336,20 +384,27 @@ struct TreeModel::Impl {
         return l < 0 ? 0 : lists[l].size;
     }
 
+    // Moves every list down over the holes, in place: taken in the order in
+    // which they lie, a list only ever moves onto ground already passed.
     void pack(bool tight)
     {
-        std::vector<qint32> packed;
-        packed.reserve(arena.size() - holes);
-        for (ChildList& l : lists) {
-            const qint32 offset = qint32(packed.size());
-            packed.insert(packed.end(), arena.begin() + l.offset,
-                          arena.begin() + l.offset + l.size);
+        std::vector<qint32> byOffset(lists.size());
+        for (size_t i = 0; i < lists.size(); ++i)
+            byOffset[i] = qint32(i);
+        std::sort(byOffset.begin(), byOffset.end(),
+                  [this](qint32 a, qint32 b) { return lists[a].offset < lists[b].offset; });
+        qint32 cursor = 0;
+        for (const qint32 i : byOffset) {
+            ChildList& l = lists[i];
+            if (l.offset != cursor && l.size > 0)
+                std::memmove(arena.data() + cursor, arena.data() + l.offset,
+                             l.size * sizeof(qint32));
+            l.offset = cursor;
             if (tight)
                 l.capacity = l.size;
-            packed.resize(offset + l.capacity);
-            l.offset = offset;
+            cursor += l.capacity;
         }
-        arena.swap(packed);
+        arena.resize(size_t(cursor));
         holes = 0;
     }
 
@@ -499,13 +554,9 @@ struct TreeModel::Impl {
         }
         release(dirty);
         pack(true);
-        // A fill is followed by reading, not growth: give back the slack.
-        tag.shrink_to_fit();
-        up.shrink_to_fit();
-        row.shrink_to_fit();
-        list.shrink_to_fit();
-        image.shrink_to_fit();
-        meta.shrink_to_fit();
+        // The per-node arrays keep their room: what was reserved and never
+        // written costs no memory, and copying them to fit would double them
+        // for a moment.
         keys.shrink_to_fit();
         texts.shrink_to_fit();
         lists.shrink_to_fit();
@@ -652,7 +703,7 @@ bool TreeModel::NodeSource::appendLatin1Key(quint64 tag, std::string& out) const
 
 int TreeModel::image(int position) const
 {
-    return d->valid(position) ? d->image[position] : 0;
+    return d->valid(position) ? d->imageAt(position) : 0;
 }
 
 int TreeModel::parentOf(int position) const
@@ -697,9 +748,9 @@ void TreeModel::setText(int position, const QString& text)
 
 void TreeModel::setImage(int position, int image)
 {
-    if (!d->valid(position) || d->image[position] == image)
+    if (!d->valid(position) || d->imageAt(position) == image)
         return;
-    d->image[position] = image;
+    d->setImageAt(position, image);
     if (!filling()) {
         const QModelIndex i = indexOfPosition(position);
         emit dataChanged(i, i, {ImageRole});
@@ -835,7 +886,7 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return d->textOf(position);
     case ImageRole:
-        return d->image[position];
+        return d->imageAt(position);
     case KeyRole:
         return d->keyOf(position);
     case PositionRole:

@@ -412,7 +412,10 @@ private Q_SLOTS:
     }
 
     // The memory a load holds grows with the file, not faster: per byte of log,
-    // a log four times as long costs about the same.
+    // a log four times as long costs about the same. Counted is the heap the
+    // records and the tree keep; the file's own buffer, at most half as big
+    // again as the file, may lie outside the heap and is given back as the
+    // analysis walks through it.
     void memoryGrowsLinearly()
     {
 #if defined(__SANITIZE_ADDRESS__)

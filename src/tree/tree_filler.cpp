@@ -105,6 +105,8 @@ bool sameText(const RecordText& a, const RecordText& b)
 {
     if (a.size() != b.size())
         return false;
+    if (a.isEmpty())
+        return true; // an empty text may have no data at all, and memcmp wants some
     if (a.latin1View() && b.latin1View())
         return std::memcmp(a.latin1().data(), b.latin1().data(), std::size_t(a.size())) == 0;
     for (qsizetype i = 0; i < a.size(); ++i)

@@ -200,6 +200,8 @@ void MainWindow::chkMonitor_Click()
 void MainWindow::showMessage(const QString& text, QMessageBox::Icon icon, const QString& title)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, this);
+    // Messages may quote a log's text (a refused link): never read it as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

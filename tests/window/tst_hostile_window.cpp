@@ -9,6 +9,7 @@
 #include "window/download_monitor.h"
 #include "window/window_test_support.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -469,6 +470,34 @@ private Q_SLOTS:
         QCOMPARE(lines, int(DownloadMonitor::MaxListChars / (100 * 1024 + 6)));
         QCOMPARE(requests, lines + 1);
         VERIFY_USABLE(log);
+    }
+
+    // A message box quotes what it is given as plain text, markup and all.
+    void messagesArePlainText()
+    {
+        struct PlainWindow : MainWindow {
+            using MainWindow::MainWindow;
+            void say(const QString& text)
+            {
+                MainWindow::showMessage(text, QMessageBox::Warning, QStringLiteral("Tavrin"));
+            }
+        };
+        FakeRegistry registry;
+        SamePath resolver;
+        PlainWindow w(Skin::Tavrin, registry, resolver);
+        const QString text = QStringLiteral("<b>bold</b> <img src=\"x\">\n<a href=\"x\">x</a>");
+        Qt::TextFormat format = Qt::RichText;
+        QString shown;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            format = box->textFormat();
+            shown = box->text();
+            box->accept();
+        });
+        w.say(text);
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(shown, text);
     }
 
     // Execute on a URL that is no web link: refused with a message, nothing

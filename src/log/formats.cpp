@@ -5,7 +5,6 @@
 #include <array>
 #include <cstring>
 #include <deque>
-#include <unordered_map>
 #include <vector>
 
 // Formatted texts by the piece they were made from. Pieces of up to 15 bytes
@@ -21,10 +20,17 @@ public:
             const quint32 entry = bySecond_.empty() ? 0 : bySecond_[std::size_t(second)];
             return entry ? &entries_[entry - 1] : nullptr;
         }
-        if (piece.size() > 15)
+        if (piece.size() > 15 || table_.empty())
             return nullptr;
-        const auto it = byKey_.find(keyOf(piece));
-        return it == byKey_.end() ? nullptr : &entries_[it->second];
+        const Key key = keyOf(piece);
+        const std::size_t mask = table_.size() - 1;
+        for (std::size_t i = hashOf(key) & mask;; i = (i + 1) & mask) {
+            const Cell& cell = table_[i];
+            if (cell.entry == 0)
+                return nullptr;
+            if (cell.key == key)
+                return &entries_[cell.entry - 1];
+        }
     }
 
     const QLatin1StringView* insert(QLatin1StringView piece, const QString& text)
@@ -49,7 +55,15 @@ public:
         if (piece.size() > 15)
             return nullptr;
         entries_.push_back(view);
-        byKey_.emplace(keyOf(piece), entries_.size() - 1);
+        if ((keys_ + 1) * 2 > table_.size()) {
+            std::vector<Cell> old(std::max<std::size_t>(64, table_.size() * 2));
+            old.swap(table_);
+            for (const Cell& cell : old)
+                if (cell.entry)
+                    place(cell);
+        }
+        place({keyOf(piece), quint32(entries_.size())});
+        ++keys_;
         return &entries_.back();
     }
 
@@ -57,9 +71,21 @@ public:
     // (out unchanged) when that text does not fit in Latin-1.
     template <typename Make> bool append(QLatin1StringView piece, std::string& out, Make make)
     {
-        const QLatin1StringView* text = find(piece);
-        if (!text)
-            text = insert(piece, make(QString::fromLatin1(piece)));
+        // Lines in a row mostly share their date: the last piece goes first.
+        const QLatin1StringView* text = nullptr;
+        if (last_ && piece.size() == lastSize_ &&
+            std::memcmp(piece.data(), lastBytes_, std::size_t(lastSize_)) == 0) {
+            text = last_;
+        } else {
+            text = find(piece);
+            if (!text)
+                text = insert(piece, make(QString::fromLatin1(piece)));
+            if (text && piece.size() <= qsizetype(sizeof lastBytes_)) {
+                std::memcpy(lastBytes_, piece.data(), std::size_t(piece.size()));
+                lastSize_ = piece.size();
+                last_ = text;
+            }
+        }
         if (!text) {
             // Too long to remember: made each time.
             const QString made = make(QString::fromLatin1(piece));
@@ -81,12 +107,25 @@ private:
         quint64 lo, hi;
         bool operator==(const Key&) const = default;
     };
-    struct KeyHash {
-        std::size_t operator()(const Key& k) const
-        {
-            return std::size_t((k.lo * 0x9E3779B97F4A7C15ull) ^ (k.hi * 0xBF58476D1CE4E5B9ull));
-        }
+    struct Cell {
+        Key key;
+        quint32 entry = 0; // entry + 1; 0: free
     };
+
+    static std::size_t hashOf(const Key& k)
+    {
+        const quint64 h = (k.lo * 0x9E3779B97F4A7C15ull) ^ (k.hi * 0xBF58476D1CE4E5B9ull);
+        return std::size_t(h ^ (h >> 29));
+    }
+
+    void place(const Cell& cell)
+    {
+        const std::size_t mask = table_.size() - 1;
+        std::size_t i = hashOf(cell.key) & mask;
+        while (table_[i].entry != 0)
+            i = (i + 1) & mask;
+        table_[i] = cell;
+    }
 
     static Key keyOf(QLatin1StringView piece)
     {
@@ -130,8 +169,12 @@ private:
         return at;
     }
 
+    const QLatin1StringView* last_ = nullptr; // the entry of the last piece asked for
+    char lastBytes_[16] = {};
+    qsizetype lastSize_ = 0;
     std::vector<quint32> bySecond_; // entry + 1, 0 when none yet
-    std::unordered_map<Key, std::size_t, KeyHash> byKey_;
+    std::vector<Cell> table_;       // open addressing by piece
+    std::size_t keys_ = 0;
     std::deque<QLatin1StringView> entries_; // a deque: entries never move
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* next_ = nullptr;
@@ -169,14 +212,27 @@ public:
     {
         if (piece.size() != textSize_ || textSize_ == 0)
             return false;
-        std::string skeleton(piece.data(), std::size_t(piece.size()));
         for (const int at : {minuteAt_, minuteAt_ + 1, secondAt_, secondAt_ + 1}) {
-            if (skeleton[std::size_t(at)] < '0' || skeleton[std::size_t(at)] > '9')
+            if (piece.data()[at] < '0' || piece.data()[at] > '9')
                 return false;
-            skeleton[std::size_t(at)] = '0';
         }
-        const auto it = bySkeleton_.find(skeleton);
-        if (it == bySkeleton_.end() || !hours_[std::size_t(it->second)].kept)
+        // The hour whose text this is, the minutes and seconds aside.
+        const Hour* found = nullptr;
+        for (const Hour& hour : hours_) {
+            if (!hour.kept || hour.text.size() != std::size_t(piece.size()))
+                continue;
+            bool same = true;
+            for (qsizetype i = 0; same && i < piece.size(); ++i) {
+                const bool digit =
+                    i == minuteAt_ || i == minuteAt_ + 1 || i == secondAt_ || i == secondAt_ + 1;
+                same = digit || piece.data()[i] == hour.text[std::size_t(i)];
+            }
+            if (same) {
+                found = &hour;
+                break;
+            }
+        }
+        if (!found)
             return false;
         const int m = (piece.data()[minuteAt_] - '0') * 10 + (piece.data()[minuteAt_ + 1] - '0');
         const int s = (piece.data()[secondAt_] - '0') * 10 + (piece.data()[secondAt_ + 1] - '0');
@@ -265,13 +321,20 @@ private:
                    made == expected;
         }
         hour.fromClock = fromClock;
-        hour.kept = kept;
-        if (kept)
-            bySkeleton_.emplace(zero, h);
+        hour.kept = kept && !keptBySkeleton(zero);
+    }
+
+    // Whether an earlier hour with the same text is kept already: a text is
+    // then found under that hour.
+    bool keptBySkeleton(const std::string& text) const
+    {
+        for (const Hour& hour : hours_)
+            if (hour.kept && hour.text == text)
+                return true;
+        return false;
     }
 
     std::array<Hour, 24> hours_;
-    std::unordered_map<std::string, int> bySkeleton_;
     qsizetype textSize_ = 0;
     int minuteAt_ = 0;
     int secondAt_ = 0;

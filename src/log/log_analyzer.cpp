@@ -126,8 +126,14 @@ LogAnalyzer::Result LogAnalyzer::run(const Progress& progress)
             result.abandoned = true;
             break;
         }
-        if (i % kReleaseEvery == 0)
-            lines.releaseThrough(i - 1);
+        if (i % kReleaseEvery == 0) {
+            // The pages of the lines analysed so far hold the next records: they
+            // are in memory already, where new pages would first be cleared.
+            lines.releaseThrough(i - 1,
+                                 [this](char* data, qsizetype size, LineBuffer::Release release) {
+                                     return session_.logEntries->adopt(data, size, release);
+                                 });
+        }
         const QByteArrayView raw = lines.raw(i);
         session_.wideDate = wideDate(raw);
         if (lines.isAscii(i)) {
@@ -141,5 +147,6 @@ LogAnalyzer::Result LogAnalyzer::run(const Progress& progress)
     // Nothing reads the text of the lines after the analysis.
     if (!result.abandoned)
         lines.releaseThrough(count);
+    session_.logEntries->releaseSpare();
     return result;
 }

@@ -53,9 +53,10 @@ LineBuffer& LineBuffer::operator=(LineBuffer&& other) noexcept
 void LineBuffer::clear()
 {
 #if TAVRIN_MAPPED_BUFFER
-    if (mapped_)
-        ::munmap(data_, std::size_t(mapped_));
-    else
+    if (mapped_) {
+        if (mapped_ > released_)
+            ::munmap(data_ + released_, std::size_t(mapped_ - released_));
+    } else
 #endif
         std::free(data_);
     data_ = nullptr;
@@ -97,7 +98,7 @@ bool LineBuffer::reserve(qsizetype bytes)
     return true;
 }
 
-void LineBuffer::releaseBefore(qsizetype offset)
+void LineBuffer::releaseBefore(qsizetype offset, const PageTaker& take)
 {
 #if TAVRIN_MAPPED_BUFFER
     if (!mapped_)
@@ -106,10 +107,15 @@ void LineBuffer::releaseBefore(qsizetype offset)
     const qsizetype end = std::min(offset, capacity_) / kHugePage * kHugePage;
     if (end <= released_)
         return;
-    ::madvise(data_ + released_, std::size_t(end - released_), MADV_DONTNEED);
+    char* const from = data_ + released_;
+    const qsizetype size = end - released_;
     released_ = end;
+    const Release unmap = [](char* data, qsizetype bytes) { ::munmap(data, std::size_t(bytes)); };
+    if (!take || !take(from, size, unmap))
+        unmap(from, size);
 #else
     Q_UNUSED(offset);
+    Q_UNUSED(take);
 #endif
 }
 
@@ -125,7 +131,7 @@ qsizetype LogLines::longLength(int i) const
     return it != longLines_.end() && it->first == i ? it->second : 0;
 }
 
-void LogLines::releaseThrough(int i)
+void LogLines::releaseThrough(int i, const LineBuffer::PageTaker& take)
 {
     i = std::min(i, count_);
     if (i <= releasedThrough_)
@@ -136,7 +142,7 @@ void LogLines::releaseThrough(int i)
         std::vector<std::pair<int, qsizetype>>().swap(longLines_);
     } else {
         const quint64 next = spans_[static_cast<std::size_t>(i)]; // line i + 1
-        buffer_.releaseBefore(qsizetype(next >> kOffsetShift));
+        buffer_.releaseBefore(qsizetype(next >> kOffsetShift), take);
     }
     releasedThrough_ = i;
 }

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,15 +21,23 @@ public:
     qsizetype capacity() const { return capacity_; }
     // Room for at least this many bytes, the bytes kept; false when out of memory.
     bool reserve(qsizetype bytes);
-    // Gives back the whole pages before offset (their bytes read as zero then).
-    void releaseBefore(qsizetype offset);
+
+    // Who takes over pages the buffer has finished with, and how they are to be
+    // given back in the end.
+    using Release = void (*)(char* data, qsizetype size);
+    // Gives true when it took the pages.
+    using PageTaker = std::function<bool(char* data, qsizetype size, Release release)>;
+
+    // Gives up the whole pages before offset: to take when given and willing,
+    // else back to the system. Their bytes are no longer the buffer's.
+    void releaseBefore(qsizetype offset, const PageTaker& take = {});
     void clear();
 
 private:
     char* data_ = nullptr;
     qsizetype capacity_ = 0;
     qsizetype mapped_ = 0;   // bytes mapped (0: heap)
-    qsizetype released_ = 0; // bytes given back from the front
+    qsizetype released_ = 0; // bytes given up from the front (no longer mapped by us)
 };
 
 // The accepted lines of the loaded log, numbered from 1. The file's bytes stay
@@ -61,7 +70,8 @@ public:
     }
 
     // Gives back the text of lines 1..i; the whole text when i is count().
-    void releaseThrough(int i);
+    // The pages that held it go to take when given, else back to the system.
+    void releaseThrough(int i, const LineBuffer::PageTaker& take = {});
     bool hasText() const { return count_ > releasedThrough_; }
 
 private:

@@ -5,6 +5,9 @@
 #include "log/line_views.h"
 #include "log/log_session.h"
 
+#include <optional>
+#include <type_traits>
+
 using namespace LineViews;
 
 namespace {
@@ -107,18 +110,29 @@ template <typename View> bool RecordBuilders::fileLine(View line)
     const View tail = trimSpaces(from(line, 20));
     const qsizetype urlEquals = find(tail, '=', 0);
     const View url = trimSpaces(tail.sliced(urlEquals + 1));
+    // The URL's key is looked up in a large table: ask for its cell now.
+    std::optional<FoldedKey> urlKey;
+    if constexpr (std::is_same_v<View, QLatin1StringView>) {
+        urlKey.emplace(url);
+        session_.logEntries->prefetch(*urlKey);
+    }
     const auto fileName = lowerName(namePart(url), name_);
+    const FoldedKey nameKey(fileName);
 
-    session_.logCurEntries->removeIfPresent(fileName);
+    session_.logCurEntries->removeIfPresent(nameKey);
     ++session_.statistics.fileCount;
 
     // A record made for a URL seen before starts with its own count of
     // kilobytes; the earlier record loses its key.
     QString text;
     const QAnyStringView started = dateTimeOf(line, dateWidth(), formats_, scratch_, text);
-    LogEntry* entry = session_.logEntries->addDownload(url, fileName, localPath, started);
+    LogEntry* entry;
+    if constexpr (std::is_same_v<View, QLatin1StringView>)
+        entry = session_.logEntries->addDownload(url, *urlKey, fileName, localPath, started);
+    else
+        entry = session_.logEntries->addDownload(url, fileName, localPath, started);
     if (entry && !fileName.isEmpty())
-        session_.logCurEntries->addFor(entry, *session_.logEntries);
+        session_.logCurEntries->addFor(entry, *session_.logEntries, nameKey);
     return true;
 }
 

@@ -5,11 +5,6 @@
 
 namespace {
 
-char asciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
-}
-
 constexpr quint64 kHigh = 0x8080808080808080ull;
 
 // Eight ASCII bytes upper-cased at once: a byte from 'a' to 'z' loses 0x20.
@@ -88,6 +83,11 @@ quint64 hashWide(const QString& text)
 
 FoldedKey::FoldedKey(QLatin1StringView key)
 {
+    init(key);
+}
+
+void FoldedKey::init(QLatin1StringView key)
+{
     bytes_.resize(key.size());
     quint64 hash = 0;
     if (copyFolded(key.data(), std::size_t(key.size()), bytes_.data(), true, &hash))
@@ -97,6 +97,11 @@ FoldedKey::FoldedKey(QLatin1StringView key)
 }
 
 FoldedKey::FoldedKey(QStringView key)
+{
+    init(key);
+}
+
+void FoldedKey::init(QStringView key)
 {
     bytes_.resize(key.size());
     for (qsizetype i = 0; i < key.size(); ++i) {
@@ -117,9 +122,9 @@ FoldedKey::FoldedKey(QAnyStringView key)
     key.visit([this](auto view) {
         using View = std::decay_t<decltype(view)>;
         if constexpr (std::is_same_v<View, QLatin1StringView> || std::is_same_v<View, QStringView>)
-            *this = FoldedKey(view);
+            init(view);
         else
-            *this = FoldedKey(QStringView(view.toString()));
+            init(QStringView(view.toString()));
     });
 }
 
@@ -143,11 +148,23 @@ bool FoldedKey::matches(const RecordText& stored) const
     if (stored.size() != bytes_.size() || stored.utf16View())
         return false;
     const char* source = stored.rawLatin1();
-    if (!stored.isUpperView())
-        return bytes_.isEmpty() || std::memcmp(source, bytes_.constData(), bytes_.size()) == 0;
-    for (qsizetype i = 0; i < bytes_.size(); ++i)
-        if (asciiUpper(source[i]) != bytes_[i])
+    const bool upper = stored.isUpperView();
+    const std::size_t n = std::size_t(bytes_.size());
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 a, b;
+        std::memcpy(&a, source + i, 8);
+        std::memcpy(&b, bytes_.constData() + i, 8);
+        if ((upper ? upper8(a) : a) != b)
             return false;
+    }
+    if (i < n) {
+        quint64 a = 0, b = 0;
+        std::memcpy(&a, source + i, n - i);
+        std::memcpy(&b, bytes_.constData() + i, n - i);
+        if ((upper ? upper8(a) : a) != b)
+            return false;
+    }
     return true;
 }
 

@@ -34,6 +34,8 @@ public:
     static RecordText fold(const RecordText& text, TextStore& store);
 
 private:
+    void init(QLatin1StringView key);
+    void init(QStringView key);
     void setFolded(const QString& upper);
 
     QVarLengthArray<char, 256> bytes_;

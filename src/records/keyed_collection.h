@@ -2,6 +2,7 @@
 
 #include "records/class_error.h"
 #include "records/folded_key.h"
+#include "records/large_pages.h"
 #include "records/record_text.h"
 
 #include <algorithm>
@@ -47,6 +48,14 @@ public:
                     return int(slot);
             }
         }
+    }
+
+    // Starts bringing the table's cell for a hash into the cache.
+    void prefetch(quint32 hash) const
+    {
+        if (table_.empty())
+            return;
+        prefetchLine(table_.data() + (hash & (table_.size() - 1)));
     }
 
     T* item(std::size_t slot) const { return slots_[slot].item; }
@@ -118,7 +127,7 @@ private:
     // Drops the holes; positions stay as they are.
     void compact()
     {
-        std::vector<Slot> live;
+        Array<Slot> live;
         live.reserve(std::size_t(live_) * 2);
         for (const Slot& slot : slots_)
             if (slot.item)
@@ -169,7 +178,7 @@ private:
 
     void tableGrow()
     {
-        std::vector<quint64> old(std::max<std::size_t>(16, table_.size() * 2), 0);
+        Array<quint64> old(std::max<std::size_t>(16, table_.size() * 2), 0);
         old.swap(table_);
         const std::size_t mask = table_.size() - 1;
         for (const quint64 cell : old) {
@@ -182,10 +191,12 @@ private:
         }
     }
 
-    std::vector<Slot> slots_;
-    std::vector<int> tree_; // Fenwick tree over slots_: 1 for a live slot
+    template <typename U> using Array = std::vector<U, LargePageAllocator<U>>;
+
+    Array<Slot> slots_;
+    Array<int> tree_; // Fenwick tree over slots_: 1 for a live slot
     int live_ = 0;
     // Open addressing with linear probing: hash << 32 | (slot + 1); 0 is free.
-    std::vector<quint64> table_;
+    Array<quint64> table_;
     std::size_t keys_ = 0;
 };

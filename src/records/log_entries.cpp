@@ -1,10 +1,11 @@
 #include "records/log_entries.h"
 
 #include <atomic>
+#include <new>
+#include <type_traits>
 
 namespace {
 
-constexpr int kBlockEntries = 4096;
 constexpr int kBlockKeys = 256;
 
 std::atomic<quint64> nextCollectionId{1};
@@ -17,11 +18,9 @@ LogEntries::~LogEntries() = default;
 
 LogEntry* LogEntries::newEntry()
 {
-    if (blocks_.empty() || usedInBlock_ == kBlockEntries) {
-        blocks_.push_back(std::make_unique<LogEntry[]>(kBlockEntries));
-        usedInBlock_ = 0;
-    }
-    return &blocks_.back()[usedInBlock_++];
+    // A record holds views and numbers only: nothing to destroy.
+    static_assert(std::is_trivially_destructible_v<LogEntry>);
+    return new (texts_.allocate(sizeof(LogEntry), alignof(LogEntry))) LogEntry();
 }
 
 void LogEntries::append(LogEntry* entry, const RecordText& foldedKey, quint32 hash)
@@ -93,6 +92,31 @@ LogEntry* LogEntries::addDownload(QAnyStringView url, QAnyStringView fName,
         append(moved, RecordText(), 0);
     }
     append(entry, stored, folded.hash());
+    return entry;
+}
+
+LogEntry* LogEntries::addDownload(QLatin1StringView url, const FoldedKey& urlKey,
+                                  QAnyStringView fName, QAnyStringView localPath,
+                                  QAnyStringView dateStarted)
+{
+    LogEntry* entry = newEntry();
+    entry->url = texts_.add(url);
+    // An ASCII URL upper-cases to a view of itself, which is its folded key too.
+    entry->key = texts_.upperOf(entry->url);
+    entry->fName = texts_.add(fName);
+    entry->localName = texts_.add(localPath);
+    entry->dateStarted = texts_.add(dateStarted);
+    if (entry->key.isEmpty()) {
+        append(entry, RecordText(), 0);
+        return entry;
+    }
+    if (const int earlier = slots_.find(urlKey); earlier >= 0) {
+        LogEntry* moved = slots_.item(std::size_t(earlier));
+        moved->key.clear();
+        take(std::size_t(earlier));
+        append(moved, RecordText(), 0);
+    }
+    append(entry, entry->key, urlKey.hash());
     return entry;
 }
 
@@ -213,6 +237,24 @@ LogKeys* LogCurEntries::addFor(LogEntry* record, const LogEntries& entries)
     keys->logKey = record->key;
     entries.hint(*keys, record);
     return append(keys, FoldedKey::fold(record->fName, texts_));
+}
+
+LogKeys* LogCurEntries::addFor(LogEntry* record, const LogEntries& entries,
+                               const FoldedKey& nameKey)
+{
+    LogKeys* keys = newItem();
+    keys->key = record->fName;
+    keys->fName = record->fName;
+    keys->logKey = record->key;
+    entries.hint(*keys, record);
+    if (slots_.find(nameKey) >= 0) {
+        free_.push_back(keys);
+        throw ClassError(
+            ErrorNumbers::DuplicateKey, QString(),
+            QStringLiteral("This key is already associated with an element of this collection"));
+    }
+    slots_.append(keys, FoldedKey::fold(record->fName, texts_), nameKey.hash());
+    return keys;
 }
 
 LogKeys* LogCurEntries::item(int position) const

@@ -49,6 +49,12 @@ public:
     // add() with that key.
     LogEntry* addDownload(QAnyStringView url, QAnyStringView fName, QAnyStringView localPath,
                           QAnyStringView dateStarted);
+    // The same for an ASCII URL whose key the caller has folded already (and
+    // may have prefetched: the table is large, and a miss costs more than the
+    // rest of the work on a line).
+    LogEntry* addDownload(QLatin1StringView url, const FoldedKey& urlKey, QAnyStringView fName,
+                          QAnyStringView localPath, QAnyStringView dateStarted);
+    void prefetch(const FoldedKey& key) const { slots_.prefetch(key.hash()); }
 
     // By position (1..count): throws ClassError "LogEntries Collection Get" outside.
     LogEntry* item(int position) const;
@@ -71,15 +77,22 @@ public:
 
     quint64 id() const { return id_; }
 
+    // Takes over memory that someone has finished with (see TextStore::adopt);
+    // the records and their texts fill it before they ask for new memory.
+    bool adopt(char* data, qsizetype size, TextStore::Release release)
+    {
+        return texts_.adopt(data, size, release);
+    }
+    // Gives back adopted memory not used yet.
+    void releaseSpare() { texts_.releaseSpare(); }
+
 private:
     LogEntry* newEntry();
     void append(LogEntry* entry, const RecordText& foldedKey, quint32 hash);
     void take(std::size_t slot);
 
     quint64 id_;
-    TextStore texts_;
-    std::vector<std::unique_ptr<LogEntry[]>> blocks_;
-    int usedInBlock_ = 0;
+    TextStore texts_; // the texts and the records themselves
     KeyedSlots<LogEntry> slots_;
 };
 
@@ -98,6 +111,8 @@ public:
     // Key, FName) of the record, with a hint to the record. Its texts are views
     // of the record's, valid while entries lives. Throws when the name is taken.
     LogKeys* addFor(LogEntry* record, const LogEntries& entries);
+    // The same with the name's key folded already (FoldedKey of the file name).
+    LogKeys* addFor(LogEntry* record, const LogEntries& entries, const FoldedKey& nameKey);
 
     // By position or key; nullptr for every failure.
     LogKeys* item(int position) const;

@@ -24,10 +24,18 @@ bool fitsLatin1(QStringView text)
 
 bool isAsciiText(QLatin1StringView text)
 {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
+    const char* p = text.data();
+    const std::size_t n = std::size_t(text.size());
+    std::size_t i = 0;
+    quint64 high = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 v;
+        std::memcpy(&v, p + i, 8);
+        high |= v;
+    }
+    for (; i < n; ++i)
+        high |= static_cast<unsigned char>(p[i]);
+    return (high & 0x8080808080808080ull) == 0;
 }
 
 bool isAsciiText(QStringView text)
@@ -86,19 +94,62 @@ bool operator==(const RecordText& a, const QString& b)
     return a.toString() == b;
 }
 
+TextStore::~TextStore()
+{
+    for (const std::vector<Block>* list : {&blocks_, &adopted_}) {
+        for (const Block& block : *list) {
+            if (block.release)
+                block.release(block.data, block.size);
+            else
+                delete[] block.data;
+        }
+    }
+}
+
+bool TextStore::adopt(char* data, qsizetype size, Release release)
+{
+    // A few megabytes in hand are enough: the rest would lie idle.
+    qsizetype spare = left_;
+    for (const Block& block : adopted_)
+        spare += block.size;
+    if (!data || size <= 0 || spare >= 4 * 1024 * 1024)
+        return false;
+    adopted_.push_back({data, size, release});
+    return true;
+}
+
+void TextStore::releaseSpare()
+{
+    for (const Block& block : adopted_)
+        block.release(block.data, block.size);
+    adopted_.clear();
+}
+
+void TextStore::open(const Block& block)
+{
+    blocks_.push_back(block);
+    next_ = block.data;
+    left_ = block.size;
+}
+
 char* TextStore::allocate(qsizetype bytes, qsizetype align)
 {
     const qsizetype pad = (align - reinterpret_cast<quintptr>(next_) % align) % align;
     if (bytes + pad > left_) {
+        if (!adopted_.empty() && adopted_.back().size >= bytes + align) {
+            // Memory already in use by the process goes first.
+            open(adopted_.back());
+            adopted_.pop_back();
+            return allocate(bytes, align);
+        }
         if (bytes > kBlockSize / 4) {
             // A long text gets a block of its own; the current block stays open.
-            blocks_.emplace_back(new char[bytes]);
+            char* own = new char[std::size_t(bytes)];
+            blocks_.push_back({own, bytes, nullptr});
             bytes_ += bytes;
-            return blocks_.back().get();
+            return own;
         }
-        blocks_.emplace_back(new char[kBlockSize]);
-        next_ = blocks_.back().get();
-        left_ = kBlockSize;
+        open({new char[kBlockSize], kBlockSize, nullptr});
         return allocate(bytes, align);
     }
     char* at = next_ + pad;
@@ -157,6 +208,7 @@ RecordText TextStore::upperOf(const RecordText& text)
         return text; // upper-cased already
     if (text.latin1View() && isAsciiText(text.latin1())) {
         RecordText r = text;
+        // Upper-cased only when there is something to upper-case.
         for (const char c : text.latin1()) {
             if (c >= 'a' && c <= 'z') {
                 r.upper_ = true;

@@ -81,11 +81,27 @@ private:
 // Keeps the characters of record texts in large blocks that never move, so the
 // views stay valid for the store's lifetime. Texts are only added: a store is
 // dropped as a whole with its collection.
+//
+// A store can also take over memory that someone else has finished with (the
+// pages of a log's lines once they are analysed): it fills those before it asks
+// for new memory, which would have to be cleared first.
 class TextStore {
 public:
+    // How adopted memory is given back: called once with the block.
+    using Release = void (*)(char* data, qsizetype size);
+
     TextStore() = default;
+    ~TextStore();
     TextStore(const TextStore&) = delete;
     TextStore& operator=(const TextStore&) = delete;
+
+    // Takes over a block of memory, to be filled before any new memory; gives
+    // false (leaving it to the caller) while enough adopted memory waits unused.
+    bool adopt(char* data, qsizetype size, Release release);
+    // Gives back adopted memory not used yet.
+    void releaseSpare();
+    // Raw room for other objects of the collection, kept as long as the texts.
+    char* allocate(qsizetype bytes, qsizetype align);
 
     RecordText add(QAnyStringView text);
     RecordText add(QLatin1StringView text);
@@ -98,9 +114,15 @@ public:
     qsizetype bytes() const { return bytes_; }
 
 private:
-    char* allocate(qsizetype bytes, qsizetype align);
+    struct Block {
+        char* data;
+        qsizetype size;
+        Release release; // nullptr: our own, from new[]
+    };
+    void open(const Block& block);
 
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<Block> blocks_;  // in use
+    std::vector<Block> adopted_; // taken over, not used yet
     char* next_ = nullptr;
     qsizetype left_ = 0;
     qsizetype bytes_ = 0;

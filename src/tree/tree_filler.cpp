@@ -2,6 +2,7 @@
 
 #include "log/formats.h"
 #include "log/line_views.h"
+#include "records/large_pages.h"
 #include "records/log_entries.h"
 #include "tree/tree_images.h"
 
@@ -232,8 +233,12 @@ const RecordText* TreeFiller::group(quint64 tag) const
 
 void TreeFiller::addDetails(TreeModel& model, int downloadNode, int record, const LogEntry& entry)
 {
+    quint64 tags[8];
+    int images[8];
+    int n = 0;
     auto add = [&](Kind kind, int image) {
-        model.addDerivedNode(downloadNode, this, tagOf(record, kind), image);
+        tags[n] = tagOf(record, kind);
+        images[n++] = image;
     };
     add(Started, TreeImages::Calendar);
     add(Url, TreeImages::Url);
@@ -248,6 +253,7 @@ void TreeFiller::addDetails(TreeModel& model, int downloadNode, int record, cons
         add(Bytes, TreeImages::Kilobytes);
     if (!entry.dateFinished.isEmpty())
         add(Finished, TreeImages::Finished);
+    model.addDerivedNodes(downloadNode, this, tags, images, n);
 }
 
 QString TreeFiller::startText(const LogEntry& entry) const
@@ -292,6 +298,24 @@ bool TreeFiller::appendStartText(const LogEntry& entry, std::string& out) const
         out.append(started.data(), std::size_t(started.size()));
         return true;
     }
+}
+
+void TreeFiller::prefetch(quint64 tag, int stage) const
+{
+    if ((tag & 0xF) == Group)
+        return;
+    const quint64 number = tag >> 4;
+    if (number < 1 || number > records_.size())
+        return;
+    const LogEntry* const* slot = &records_[std::size_t(number - 1)];
+    if (stage == 0) {
+        prefetchLine(slot);
+        return;
+    }
+    // A record and the texts made with it lie together.
+    const char* entry = reinterpret_cast<const char*>(*slot);
+    for (int line = 0; line < 5; ++line)
+        prefetchLine(entry + 64 * line);
 }
 
 const LogEntry* TreeFiller::record(quint64 tag) const

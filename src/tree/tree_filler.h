@@ -33,6 +33,7 @@ public:
     QString text(quint64 tag) const override;
     bool appendLatin1Text(quint64 tag, std::string& out) const override;
     bool appendLatin1Key(quint64 tag, std::string& out) const override;
+    void prefetch(quint64 tag, int stage) const override;
 
 private:
     enum Kind : quint8 {

@@ -1,5 +1,7 @@
 #include "tree/tree_model.h"
 
+#include "records/large_pages.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -68,9 +70,9 @@ int compareLatin1Folded(std::string_view a, std::string_view b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-template <typename T> void release(std::vector<T>& v)
+template <typename T, typename A> void release(std::vector<T, A>& v)
 {
-    std::vector<T>().swap(v);
+    std::vector<T, A>().swap(v);
 }
 
 // Open-addressing set of positions found by key. It keeps no keys: a candidate's
@@ -138,12 +140,13 @@ private:
 
 struct TreeModel::Impl {
     // Per node, indexed by position; entry 0 stands for the roots.
-    std::vector<quint32> tag;  // derived: the source's tag; stored: index into keys/texts
-    std::vector<qint32> up;    // parent position
-    std::vector<qint32> row;   // current display row under the parent
-    std::vector<qint32> list;  // index into lists, -1 while childless
-    std::vector<quint8> image; // 1-based image index; kBigImage: in bigImages
-    std::vector<quint32> meta; // SortedBit, DirtyBit, source number << SourceShift (0 = stored)
+    template <typename T> using Array = std::vector<T, LargePageAllocator<T>>;
+    Array<quint32> tag;  // derived: the source's tag; stored: index into keys/texts
+    Array<qint32> up;    // parent position
+    Array<qint32> row;   // current display row under the parent
+    Array<qint32> list;  // index into lists, -1 while childless
+    Array<quint8> image; // 1-based image index; kBigImage: in bigImages
+    Array<quint32> meta; // SortedBit, DirtyBit, source number << SourceShift (0 = stored)
 
     std::vector<QString> keys; // stored nodes only
     std::vector<QString> texts;
@@ -203,8 +206,8 @@ struct TreeModel::Impl {
         qint32 size;
         qint32 capacity;
     };
-    std::vector<ChildList> lists;
-    std::vector<qint32> arena;
+    Array<ChildList> lists;
+    Array<qint32> arena;
     size_t holes = 0;
 
     KeyIndex storedKeys;
@@ -391,8 +394,11 @@ struct TreeModel::Impl {
         std::vector<qint32> byOffset(lists.size());
         for (size_t i = 0; i < lists.size(); ++i)
             byOffset[i] = qint32(i);
-        std::sort(byOffset.begin(), byOffset.end(),
-                  [this](qint32 a, qint32 b) { return lists[a].offset < lists[b].offset; });
+        const auto byPlace = [this](qint32 a, qint32 b) {
+            return lists[a].offset < lists[b].offset;
+        };
+        if (!std::is_sorted(byOffset.begin(), byOffset.end(), byPlace))
+            std::sort(byOffset.begin(), byOffset.end(), byPlace);
         qint32 cursor = 0;
         for (const qint32 i : byOffset) {
             ChildList& l = lists[i];
@@ -409,16 +415,21 @@ struct TreeModel::Impl {
     }
 
     // Makes room for one more child of position and gives its list.
-    ChildList& roomForOne(int position)
+    ChildList& roomForOne(int position) { return roomFor(position, 1); }
+
+    // Makes room for n more children of position and gives its list.
+    ChildList& roomFor(int position, qint32 n)
     {
         if (list[position] < 0) {
             list[position] = qint32(lists.size());
             lists.push_back({qint32(arena.size()), 0, 0});
         }
         ChildList* l = &lists[list[position]];
-        if (l->size < l->capacity)
+        if (l->size + n <= l->capacity)
             return *l;
-        const qint32 capacity = l->capacity ? l->capacity * 2 : 4;
+        qint32 capacity = l->capacity ? l->capacity * 2 : 4;
+        while (capacity < l->size + n)
+            capacity *= 2;
         if (size_t(l->offset + l->capacity) != arena.size()) {
             if (holes * 2 > arena.size())
                 pack(false);
@@ -483,41 +494,77 @@ struct TreeModel::Impl {
     }
 
     // Children in sorted order. Texts are read once each: derived texts are
-    // built on every read, and a sort reads each one about log n times. Latin-1
-    // texts are compared as they are, folded by a table; any other text as a
-    // QString.
+    // built on every read, and a sort reads each one about log n times. A
+    // Latin-1 text is folded once, in place; folded texts then compare as bytes,
+    // first by their leading eight. A text with a character that folds beyond
+    // Latin-1 (the micro sign) is compared through the folding table, and any
+    // other text as a QString.
     std::vector<qint32> sortedOrder(int position)
     {
         const auto kids = children(position);
+        constexpr qint32 kFolded = -1; // Latin-1, folded in place
+        constexpr qint32 kRaw = -2;    // Latin-1, as it is
         struct Item {
+            quint64 lead;  // the first eight folded bytes, big-endian
+            quint64 lead2; // the next eight
             qint32 child;
-            qint32 wide; // index into wideTexts, or -1 for a Latin-1 text
+            qint32 wide; // index into wideTexts, or kFolded / kRaw
             std::size_t offset;
             std::size_t size;
         };
-        std::string all;
+        const auto& fold = latin1Folding();
+        std::vector<char, LargePageAllocator<char>> all;
         std::vector<QString> wideTexts;
-        std::vector<Item> items;
+        std::vector<Item, LargePageAllocator<Item>> items;
+        std::string text;
         items.reserve(kids.size());
         for (qint32 c : kids) {
-            const std::size_t offset = all.size();
-            if (appendTextOf(c, all)) {
-                items.push_back({c, -1, offset, all.size() - offset});
-            } else {
-                all.resize(offset);
-                items.push_back({c, qint32(wideTexts.size()), 0, 0});
+            text.clear();
+            if (!appendTextOf(c, text)) {
+                items.push_back({0, 0, c, qint32(wideTexts.size()), 0, 0});
                 wideTexts.push_back(textOf(c));
+                continue;
             }
+            const std::size_t offset = all.size();
+            const std::size_t size = text.size();
+            bool latin1Fold = true;
+            for (const char ch : text)
+                latin1Fold = latin1Fold && fold[static_cast<unsigned char>(ch)] <= 0xFF;
+            if (!latin1Fold) {
+                all.insert(all.end(), text.begin(), text.end());
+                items.push_back({0, 0, c, kRaw, offset, size});
+                continue;
+            }
+            quint64 lead[2] = {0, 0};
+            for (std::size_t i = 0; i < size; ++i) {
+                const char f = char(fold[static_cast<unsigned char>(text[i])]);
+                all.push_back(f);
+                if (i < 16)
+                    lead[i / 8] |= quint64(static_cast<unsigned char>(f)) << (56 - 8 * (i % 8));
+            }
+            items.push_back({lead[0], lead[1], c, kFolded, offset, size});
         }
         const auto textOfItem = [&](const Item& i) {
             return i.wide >= 0 ? wideTexts[std::size_t(i.wide)]
                                : QString::fromLatin1(all.data() + i.offset, qsizetype(i.size));
         };
+        const auto bytesOf = [&](const Item& i) {
+            return std::string_view(all.data() + i.offset, i.size);
+        };
         std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-            const int c = a.wide < 0 && b.wide < 0
-                              ? compareLatin1Folded(std::string_view(all).substr(a.offset, a.size),
-                                                    std::string_view(all).substr(b.offset, b.size))
-                              : compareTexts(textOfItem(a), textOfItem(b));
+            int c;
+            if (a.wide == kFolded && b.wide == kFolded) {
+                if (a.lead != b.lead)
+                    return a.lead < b.lead;
+                if (a.lead2 != b.lead2)
+                    return a.lead2 < b.lead2;
+                c = bytesOf(a).compare(bytesOf(b));
+            } else if (a.wide < 0 && b.wide < 0) {
+                // Folding a folded text again changes nothing.
+                c = compareLatin1Folded(bytesOf(a), bytesOf(b));
+            } else {
+                c = compareTexts(textOfItem(a), textOfItem(b));
+            }
             return c != 0 ? c < 0 : a.child < b.child;
         });
         std::vector<qint32> order;
@@ -549,7 +596,7 @@ struct TreeModel::Impl {
             if (!(meta[p] & DirtyBit))
                 continue;
             meta[p] &= ~DirtyBit;
-            if (sorted(p))
+            if (sorted(p) && childCount(p) > 1)
                 applyOrder(p, sortedOrder(p));
         }
         release(dirty);
@@ -642,6 +689,30 @@ void TreeModel::link(int parent, int position)
     endInsertRows();
 }
 
+int TreeModel::addDerivedNodes(int parent, const NodeSource* source, const quint64* tags,
+                               const int* images, int n)
+{
+    if (!source || n <= 0 || (parent != 0 && !d->valid(parent)))
+        return 0;
+    const quint32 number = d->numberOf(source);
+    const int first = d->count() + 1;
+    if (!filling()) {
+        for (int i = 0; i < n; ++i)
+            link(parent, d->newNode(parent, images[i], tags[i], number));
+        return first;
+    }
+    for (int i = 0; i < n; ++i)
+        d->newNode(parent, images[i], tags[i], number);
+    Impl::ChildList& l = d->roomFor(parent, n);
+    for (int i = 0; i < n; ++i) {
+        d->arena[l.offset + l.size] = first + i;
+        d->row[first + i] = l.size++;
+    }
+    if (d->sorted(parent))
+        d->markDirty(parent);
+    return first;
+}
+
 int TreeModel::nodeCount() const
 {
     return d->count();
@@ -689,6 +760,35 @@ bool TreeModel::appendLatin1Key(int position, std::string& out) const
         return true;
     out.resize(at);
     return false;
+}
+
+void TreeModel::NodeSource::prefetch(quint64, int) const {}
+
+void TreeModel::prefetch(int position, int stage) const
+{
+    if (!d->valid(position))
+        return;
+    switch (stage) {
+    case 0:
+        prefetchLine(&d->meta[position]);
+        prefetchLine(&d->tag[position]);
+        prefetchLine(&d->list[position]);
+        break;
+    case 1: {
+        if (const qint32 l = d->list[position]; l >= 0)
+            prefetchLine(&d->lists[l]);
+        if (const quint32 s = d->sourceNumber(position))
+            d->sources[s]->prefetch(d->tagAt(position), 0);
+        break;
+    }
+    default: {
+        if (const qint32 l = d->list[position]; l >= 0)
+            prefetchLine(d->arena.data() + d->lists[l].offset);
+        if (const quint32 s = d->sourceNumber(position))
+            d->sources[s]->prefetch(d->tagAt(position), 1);
+        break;
+    }
+    }
 }
 
 bool TreeModel::NodeSource::appendLatin1Text(quint64 tag, std::string& out) const

@@ -40,6 +40,10 @@ public:
         // through text() (key()).
         virtual bool appendLatin1Text(quint64 tag, std::string& out) const;
         virtual bool appendLatin1Key(quint64 tag, std::string& out) const;
+        // A hint that the node will be read soon, given twice, a little apart:
+        // stage 0 may start loading what leads to the node's data, stage 1 the
+        // data itself. The default does nothing.
+        virtual void prefetch(quint64 tag, int stage) const;
     };
 
     explicit TreeModel(QObject* parent = nullptr);
@@ -66,6 +70,10 @@ public:
     // caller guarantees that derived keys are unique among all keys. Gives the
     // new position, or 0 for a missing source or parent.
     int addDerivedNode(int parent, const NodeSource* source, quint64 tag, int image);
+    // Adds n derived nodes as the last children of parent, in this order, as n
+    // calls of addDerivedNode() would. Gives the first one's position, or 0.
+    int addDerivedNodes(int parent, const NodeSource* source, const quint64* tags,
+                        const int* images, int n);
 
     int nodeCount() const;
     // Position of the node with this key (stored or derived), or 0.
@@ -93,6 +101,11 @@ public:
     // Children in display order; position 0 stands for the roots.
     int childCount(int position) const;
     int childAt(int position, int row) const;
+    // A hint for a walk that will read this node soon: stages 0, 1 and 2, given
+    // in this order some nodes apart, bring its cells, its children list and its
+    // source's data into the cache. Reading many nodes in display order jumps
+    // across memory; the hint hides most of the waiting.
+    void prefetch(int position, int stage) const;
 
     QModelIndex indexOfPosition(int position) const;
     int positionOf(const QModelIndex& index) const; // 0 for an invalid index

@@ -15,29 +15,52 @@ template <typename Visit> bool walk(const TreeModel& model, Visit visit)
     struct Frame {
         int node;
         int nextChild;
+        int children;
     };
-    std::vector<Frame> stack{{0, 0}};
+    std::vector<Frame> stack{{0, 0, model.childCount(0)}};
     while (!stack.empty()) {
         Frame& top = stack.back();
-        if (top.nextChild >= model.childCount(top.node)) {
+        if (top.nextChild >= top.children) {
             stack.pop_back();
             continue;
+        }
+        // Long lists (the roots, a group) jump across memory in display order:
+        // ask for the nodes a little ahead.
+        if (top.children >= 64) {
+            const int ahead = top.nextChild;
+            if (ahead + 24 < top.children)
+                model.prefetch(model.childAt(top.node, ahead + 24), 0);
+            if (ahead + 12 < top.children)
+                model.prefetch(model.childAt(top.node, ahead + 12), 1);
+            if (ahead + 6 < top.children)
+                model.prefetch(model.childAt(top.node, ahead + 6), 2);
         }
         const int child = model.childAt(top.node, top.nextChild++);
         if (!visit(child, static_cast<int>(stack.size()) - 1))
             return false;
-        stack.push_back({child, 0});
+        const int children = model.childCount(child);
+        if (children > 0)
+            stack.push_back({child, 0, children});
     }
     return true;
 }
 
-// Turns the Latin-1 bytes of out from `from` on into UTF-8.
+// Turns the Latin-1 bytes of out from `from` on into UTF-8. ASCII, the usual
+// case, stays as it is: eight bytes are checked at a time.
 void latin1ToUtf8(std::string& out, std::size_t from)
 {
-    std::size_t high = 0;
-    for (std::size_t i = from; i < out.size(); ++i)
-        high += static_cast<unsigned char>(out[i]) >> 7;
-    if (high == 0)
+    const char* p = out.data();
+    const std::size_t n = out.size();
+    quint64 high = 0;
+    std::size_t i = from;
+    for (; i + 8 <= n; i += 8) {
+        quint64 v;
+        std::memcpy(&v, p + i, 8);
+        high |= v;
+    }
+    for (; i < n; ++i)
+        high |= static_cast<unsigned char>(p[i]);
+    if ((high & 0x8080808080808080ull) == 0)
         return;
     const std::string latin1 = out.substr(from);
     out.resize(from);

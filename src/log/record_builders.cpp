@@ -115,6 +115,7 @@ template <typename View> bool RecordBuilders::fileLine(View line)
     if constexpr (std::is_same_v<View, QLatin1StringView>) {
         urlKey.emplace(url);
         session_.logEntries->prefetch(*urlKey);
+        session_.logEntries->prefetchRoom();
     }
     const auto fileName = lowerName(namePart(url), name_);
     const FoldedKey nameKey(fileName);

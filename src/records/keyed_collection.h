@@ -26,7 +26,8 @@ public:
         if (slots_.size() >= 64 && (slots_.size() - std::size_t(live_)) * 2 > slots_.size())
             compact();
         slots_.push_back(Slot{item, foldedKey, hash});
-        growTree();
+        if (treeValid_)
+            growTree();
         ++live_;
         if (!foldedKey.isEmpty())
             tableInsert(hash, slots_.size() - 1);
@@ -67,6 +68,8 @@ public:
         if (position < 1 || position > live_)
             throw ClassError(ErrorNumbers::SubscriptOutOfRange, QString(),
                              QStringLiteral("Subscript out of range"));
+        if (!treeValid_)
+            rebuildTree();
         // Descend the Fenwick tree for the slot holding the position-th live item.
         std::size_t index = 0;
         int remaining = position;
@@ -93,8 +96,10 @@ public:
         }
         T* item = s.item;
         s.item = nullptr;
-        for (std::size_t i = slot + 1; i <= tree_.size(); i += i & (~i + 1))
-            tree_[i - 1] -= 1;
+        if (treeValid_) {
+            for (std::size_t i = slot + 1; i <= tree_.size(); i += i & (~i + 1))
+                tree_[i - 1] -= 1;
+        }
         --live_;
         return item;
     }
@@ -114,7 +119,21 @@ private:
         quint32 hash = 0;  // of the key
     };
 
-    void growTree()
+    // Positions are asked for seldom (the record builders never ask): the tree
+    // is made when they are, and then kept up to date until the next sweep.
+    void rebuildTree() const
+    {
+        tree_.assign(slots_.size(), 0);
+        for (std::size_t i = 1; i <= slots_.size(); ++i) {
+            tree_[i - 1] += slots_[i - 1].item ? 1 : 0;
+            const std::size_t parent = i + (i & (~i + 1));
+            if (parent <= slots_.size())
+                tree_[parent - 1] += tree_[i - 1];
+        }
+        treeValid_ = true;
+    }
+
+    void growTree() const
     {
         // Append a Fenwick node for the new live slot.
         const std::size_t i = tree_.size() + 1; // 1-based index of the new node
@@ -134,9 +153,7 @@ private:
                 live.push_back(slot);
         slots_.swap(live);
         tree_.clear();
-        tree_.reserve(slots_.capacity());
-        for (std::size_t i = 0; i < slots_.size(); ++i)
-            growTree();
+        treeValid_ = false;
         std::fill(table_.begin(), table_.end(), 0);
         keys_ = 0;
         for (std::size_t i = 0; i < slots_.size(); ++i)
@@ -194,7 +211,8 @@ private:
     template <typename U> using Array = std::vector<U, LargePageAllocator<U>>;
 
     Array<Slot> slots_;
-    Array<int> tree_; // Fenwick tree over slots_: 1 for a live slot
+    mutable Array<int> tree_; // Fenwick tree over slots_: 1 for a live slot
+    mutable bool treeValid_ = false;
     int live_ = 0;
     // Open addressing with linear probing: hash << 32 | (slot + 1); 0 is free.
     Array<quint64> table_;

@@ -55,6 +55,8 @@ public:
     LogEntry* addDownload(QLatin1StringView url, const FoldedKey& urlKey, QAnyStringView fName,
                           QAnyStringView localPath, QAnyStringView dateStarted);
     void prefetch(const FoldedKey& key) const { slots_.prefetch(key.hash()); }
+    // Starts bringing the room of the next record into the cache.
+    void prefetchRoom() const { texts_.prefetchRoom(384); }
 
     // By position (1..count): throws ClassError "LogEntries Collection Get" outside.
     LogEntry* item(int position) const;

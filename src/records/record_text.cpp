@@ -1,5 +1,7 @@
 #include "records/record_text.h"
 
+#include "records/large_pages.h"
+
 #include <cstring>
 #include <type_traits>
 
@@ -123,6 +125,13 @@ void TextStore::releaseSpare()
     for (const Block& block : adopted_)
         block.release(block.data, block.size);
     adopted_.clear();
+}
+
+void TextStore::prefetchRoom(qsizetype bytes) const
+{
+    const qsizetype n = qMin(bytes, left_);
+    for (qsizetype at = 0; at < n; at += 64)
+        prefetchLine(next_ + at);
 }
 
 void TextStore::open(const Block& block)

@@ -110,6 +110,10 @@ public:
     // when text is plain ASCII, else a stored copy.
     RecordText upperOf(const RecordText& text);
 
+    // Starts bringing the room the next texts will take into the cache: memory
+    // taken over from elsewhere has long left it.
+    void prefetchRoom(qsizetype bytes) const;
+
     // Bytes kept, for the curious.
     qsizetype bytes() const { return bytes_; }
 

@@ -15,10 +15,14 @@
 
 namespace {
 
-// meta word of a node: sorted flag, "sort pending at endFill" flag, source number.
+// meta word of a node: sorted flag, "sort pending at endFill" flag, source number
+// (22 bits), image (the top 8 bits; 0xFF: kept aside).
 constexpr quint32 SortedBit = 1u;
 constexpr quint32 DirtyBit = 2u;
 constexpr int SourceShift = 2;
+constexpr quint32 SourceMask = 0x3FFFFFu;
+constexpr int ImageShift = 24;
+constexpr quint32 ImageMask = 0xFFu << ImageShift;
 
 size_t hashKey(const QString& key)
 {
@@ -141,12 +145,16 @@ private:
 struct TreeModel::Impl {
     // Per node, indexed by position; entry 0 stands for the roots.
     template <typename T> using Array = std::vector<T, LargePageAllocator<T>>;
-    Array<quint32> tag;  // derived: the source's tag; stored: index into keys/texts
-    Array<qint32> up;    // parent position
-    Array<qint32> row;   // current display row under the parent
-    Array<qint32> list;  // index into lists, -1 while childless
-    Array<quint8> image; // 1-based image index; kBigImage: in bigImages
-    Array<quint32> meta; // SortedBit, DirtyBit, source number << SourceShift (0 = stored)
+    // One node in 20 bytes, read together: a walk over the tree touches one
+    // cache line per node rather than one per field.
+    struct Node {
+        quint32 tag;  // derived: the source's tag; stored: index into keys/texts
+        qint32 up;    // parent position
+        qint32 row;   // current display row under the parent
+        qint32 list;  // index into lists, -1 while childless
+        quint32 meta; // SortedBit, DirtyBit, source number, image (see MetaImage)
+    };
+    Array<Node> nodes;
 
     std::vector<QString> keys; // stored nodes only
     std::vector<QString> texts;
@@ -159,36 +167,38 @@ struct TreeModel::Impl {
 
     quint64 tagAt(int position) const
     {
-        const quint32 t = tag[position];
+        const quint32 t = nodes[position].tag;
         return t != kBigTag ? t : bigTags.value(position);
     }
 
     void setTag(int position, quint64 t)
     {
         if (t < kBigTag) {
-            tag[position] = quint32(t);
+            nodes[position].tag = quint32(t);
             if (!bigTags.isEmpty())
                 bigTags.remove(position);
         } else {
-            tag[position] = kBigTag;
+            nodes[position].tag = kBigTag;
             bigTags.insert(position, t);
         }
     }
 
     int imageAt(int position) const
     {
-        const quint8 i = image[position];
+        const quint8 i = quint8(nodes[position].meta >> ImageShift);
         return i != kBigImage ? i : bigImages.value(position);
     }
 
     void setImageAt(int position, int value)
     {
+        quint32& meta = nodes[position].meta;
+        meta &= ~ImageMask;
         if (value >= 0 && value < kBigImage) {
-            image[position] = quint8(value);
+            meta |= quint32(value) << ImageShift;
             if (!bigImages.isEmpty())
                 bigImages.remove(position);
         } else {
-            image[position] = kBigImage;
+            meta |= quint32(kBigImage) << ImageShift;
             bigImages.insert(position, value);
         }
     }
@@ -219,44 +229,43 @@ struct TreeModel::Impl {
 
     Impl() { reset(false); }
 
-    int count() const { return int(up.size()) - 1; }
+    int count() const { return int(nodes.size()) - 1; }
     bool valid(int position) const { return position >= 1 && position <= count(); }
-    bool sorted(int position) const { return meta[position] & SortedBit; }
-    quint32 sourceNumber(int position) const { return meta[position] >> SourceShift; }
+    bool sorted(int position) const { return nodes[position].meta & SortedBit; }
+    quint32 sourceNumber(int position) const
+    {
+        return (nodes[position].meta >> SourceShift) & SourceMask;
+    }
 
     QString keyOf(int position) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->key(tagAt(position)) : keys[tag[position]];
+        return s ? sources[s]->key(tagAt(position)) : keys[nodes[position].tag];
     }
 
     QString textOf(int position) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->text(tagAt(position)) : texts[tag[position]];
+        return s ? sources[s]->text(tagAt(position)) : texts[nodes[position].tag];
     }
 
     bool appendTextOf(int position, std::string& out) const
     {
         const quint32 s = sourceNumber(position);
         return s ? sources[s]->appendLatin1Text(tagAt(position), out)
-                 : appendIfLatin1(texts[tag[position]], out);
+                 : appendIfLatin1(texts[nodes[position].tag], out);
     }
 
     bool appendKeyOf(int position, std::string& out) const
     {
         const quint32 s = sourceNumber(position);
         return s ? sources[s]->appendLatin1Key(tagAt(position), out)
-                 : appendIfLatin1(keys[tag[position]], out);
+                 : appendIfLatin1(keys[nodes[position].tag], out);
     }
 
     void reset(bool rootsSorted)
     {
-        for (auto* v : {&up, &row, &list})
-            release(*v);
-        release(image);
-        release(tag);
-        release(meta);
+        release(nodes);
         bigTags.clear();
         bigImages.clear();
         release(keys);
@@ -272,23 +281,13 @@ struct TreeModel::Impl {
         storedKeys.clear();
         derivedKeys.clear();
         derivedScanned = 0;
-        tag.push_back(0);
-        up.push_back(-1);
-        row.push_back(0);
-        list.push_back(-1);
-        image.push_back(0);
-        meta.push_back(rootsSorted ? SortedBit : 0);
+        nodes.push_back({0, -1, 0, -1, rootsSorted ? SortedBit : 0});
     }
 
-    void reserve(int nodes)
+    void reserve(int count)
     {
-        const size_t n = size_t(std::max(nodes, 0)) + 1;
-        tag.reserve(n);
-        up.reserve(n);
-        row.reserve(n);
-        list.reserve(n);
-        image.reserve(n);
-        meta.reserve(n);
+        const size_t n = size_t(std::max(count, 0)) + 1;
+        nodes.reserve(n);
         arena.reserve(n);
     }
 
@@ -312,12 +311,7 @@ struct TreeModel::Impl {
 
     int newNode(int parent, int img, quint64 t, quint32 source)
     {
-        tag.push_back(0);
-        up.push_back(parent);
-        row.push_back(0);
-        list.push_back(-1);
-        image.push_back(0);
-        meta.push_back(source << SourceShift);
+        nodes.push_back({0, parent, 0, -1, (source & SourceMask) << SourceShift});
         const int position = count();
         setTag(position, t);
         setImageAt(position, img);
@@ -328,12 +322,13 @@ struct TreeModel::Impl {
     {
         if (!key.isEmpty())
             storedKeys.insert(position, hashKey(key),
-                              [this](int p) { return hashKey(keys[tag[p]]); });
+                              [this](int p) { return hashKey(keys[nodes[p].tag]); });
     }
 
     int findStored(const QString& key, size_t hash) const
     {
-        return storedKeys.find(key, hash, [this](int p) -> const QString& { return keys[tag[p]]; });
+        return storedKeys.find(key, hash,
+                               [this](int p) -> const QString& { return keys[nodes[p].tag]; });
     }
 
     int findDerived(const QString& key, size_t hash)
@@ -360,14 +355,14 @@ struct TreeModel::Impl {
     void storeText(int position, const QString& text)
     {
         if (sourceNumber(position) == 0) {
-            texts[tag[position]] = text;
+            texts[nodes[position].tag] = text;
             return;
         }
         const QString key = keyOf(position);
         setTag(position, keys.size());
         keys.push_back(key);
         texts.push_back(text);
-        meta[position] &= SortedBit | DirtyBit;
+        nodes[position].meta &= SortedBit | DirtyBit | ImageMask;
         indexStoredKey(position, key);
     }
 
@@ -375,7 +370,7 @@ struct TreeModel::Impl {
 
     std::span<qint32> children(int position)
     {
-        const qint32 l = list[position];
+        const qint32 l = nodes[position].list;
         if (l < 0)
             return {};
         return {arena.data() + lists[l].offset, size_t(lists[l].size)};
@@ -383,7 +378,7 @@ struct TreeModel::Impl {
 
     int childCount(int position) const
     {
-        const qint32 l = list[position];
+        const qint32 l = nodes[position].list;
         return l < 0 ? 0 : lists[l].size;
     }
 
@@ -420,11 +415,11 @@ struct TreeModel::Impl {
     // Makes room for n more children of position and gives its list.
     ChildList& roomFor(int position, qint32 n)
     {
-        if (list[position] < 0) {
-            list[position] = qint32(lists.size());
+        if (nodes[position].list < 0) {
+            nodes[position].list = qint32(lists.size());
             lists.push_back({qint32(arena.size()), 0, 0});
         }
-        ChildList* l = &lists[list[position]];
+        ChildList* l = &lists[nodes[position].list];
         if (l->size + n <= l->capacity)
             return *l;
         qint32 capacity = l->capacity ? l->capacity * 2 : 4;
@@ -451,7 +446,7 @@ struct TreeModel::Impl {
     {
         const auto kids = children(position);
         for (int r = from; r < to; ++r)
-            row[kids[r]] = r;
+            nodes[kids[r]].row = r;
     }
 
     void insertChild(int position, int at, int child)
@@ -583,9 +578,9 @@ struct TreeModel::Impl {
 
     void markDirty(int position)
     {
-        if (meta[position] & DirtyBit)
+        if (nodes[position].meta & DirtyBit)
             return;
-        meta[position] |= DirtyBit;
+        nodes[position].meta |= DirtyBit;
         dirty.push_back(position);
     }
 
@@ -593,9 +588,9 @@ struct TreeModel::Impl {
     void settle()
     {
         for (qint32 p : dirty) {
-            if (!(meta[p] & DirtyBit))
+            if (!(nodes[p].meta & DirtyBit))
                 continue;
-            meta[p] &= ~DirtyBit;
+            nodes[p].meta &= ~DirtyBit;
             if (sorted(p) && childCount(p) > 1)
                 applyOrder(p, sortedOrder(p));
         }
@@ -677,7 +672,7 @@ void TreeModel::link(int parent, int position)
     if (filling()) {
         Impl::ChildList& l = d->roomForOne(parent);
         d->arena[l.offset + l.size] = position;
-        d->row[position] = l.size++;
+        d->nodes[position].row = l.size++;
         if (d->sorted(parent))
             d->markDirty(parent);
         return;
@@ -706,7 +701,7 @@ int TreeModel::addDerivedNodes(int parent, const NodeSource* source, const quint
     Impl::ChildList& l = d->roomFor(parent, n);
     for (int i = 0; i < n; ++i) {
         d->arena[l.offset + l.size] = first + i;
-        d->row[first + i] = l.size++;
+        d->nodes[first + i].row = l.size++;
     }
     if (d->sorted(parent))
         d->markDirty(parent);
@@ -770,19 +765,17 @@ void TreeModel::prefetch(int position, int stage) const
         return;
     switch (stage) {
     case 0:
-        prefetchLine(&d->meta[position]);
-        prefetchLine(&d->tag[position]);
-        prefetchLine(&d->list[position]);
+        prefetchLine(&d->nodes[position]);
         break;
     case 1: {
-        if (const qint32 l = d->list[position]; l >= 0)
+        if (const qint32 l = d->nodes[position].list; l >= 0)
             prefetchLine(&d->lists[l]);
         if (const quint32 s = d->sourceNumber(position))
             d->sources[s]->prefetch(d->tagAt(position), 0);
         break;
     }
     default: {
-        if (const qint32 l = d->list[position]; l >= 0)
+        if (const qint32 l = d->nodes[position].list; l >= 0)
             prefetchLine(d->arena.data() + d->lists[l].offset);
         if (const quint32 s = d->sourceNumber(position))
             d->sources[s]->prefetch(d->tagAt(position), 1);
@@ -808,7 +801,7 @@ int TreeModel::image(int position) const
 
 int TreeModel::parentOf(int position) const
 {
-    return d->valid(position) ? d->up[position] : 0;
+    return d->valid(position) ? d->nodes[position].up : 0;
 }
 
 bool TreeModel::isSorted(int position) const
@@ -826,14 +819,14 @@ void TreeModel::setText(int position, const QString& text)
     if (!d->valid(position))
         return;
     d->storeText(position, text);
-    const int parent = d->up[position];
+    const int parent = d->nodes[position].up;
     if (filling()) {
         if (d->sorted(parent))
             d->markDirty(parent);
         return;
     }
     if (d->sorted(parent)) {
-        const int from = d->row[position];
+        const int from = d->nodes[position].row;
         const int to = d->sortedRow(parent, text, position, from);
         if (to != from) {
             const QModelIndex p = indexOfPosition(parent);
@@ -873,7 +866,7 @@ void TreeModel::applySorted(int position, bool sorted)
     if (sorted == d->sorted(position))
         return;
     if (sorted) {
-        d->meta[position] |= SortedBit;
+        d->nodes[position].meta |= SortedBit;
         if (filling())
             d->markDirty(position);
         else
@@ -881,11 +874,11 @@ void TreeModel::applySorted(int position, bool sorted)
         return;
     }
     // The order in force now stays, so a pending sort is done first.
-    if (d->meta[position] & DirtyBit) {
-        d->meta[position] &= ~DirtyBit;
+    if (d->nodes[position].meta & DirtyBit) {
+        d->nodes[position].meta &= ~DirtyBit;
         d->applyOrder(position, d->sortedOrder(position));
     }
-    d->meta[position] &= ~SortedBit;
+    d->nodes[position].meta &= ~SortedBit;
 }
 
 void TreeModel::sortNow(int position)
@@ -902,8 +895,9 @@ void TreeModel::sortNow(int position)
     d->applyOrder(position, order);
     for (const QModelIndex& old : persistent) {
         const int child = positionOf(old);
-        if (child != 0 && d->up[child] == position)
-            changePersistentIndex(old, createIndex(d->row[child], old.column(), quintptr(child)));
+        if (child != 0 && d->nodes[child].up == position)
+            changePersistentIndex(old,
+                                  createIndex(d->nodes[child].row, old.column(), quintptr(child)));
     }
     emit layoutChanged(parents, VerticalSortHint);
 }
@@ -924,7 +918,7 @@ QModelIndex TreeModel::indexOfPosition(int position) const
 {
     if (!d->valid(position))
         return {};
-    return createIndex(d->row[position], 0, quintptr(position));
+    return createIndex(d->nodes[position].row, 0, quintptr(position));
 }
 
 int TreeModel::positionOf(const QModelIndex& index) const
@@ -954,7 +948,7 @@ QModelIndex TreeModel::parent(const QModelIndex& child) const
     const int position = positionOf(child);
     if (position == 0)
         return {};
-    return indexOfPosition(d->up[position]);
+    return indexOfPosition(d->nodes[position].up);
 }
 
 int TreeModel::rowCount(const QModelIndex& parent) const

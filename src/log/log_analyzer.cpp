@@ -13,6 +13,22 @@ using namespace LineViews;
 
 namespace {
 
+// Whether N (8 or 10) bytes are the same, compared as whole words.
+template <int N> bool sameBytes(const char* a, const char* b)
+{
+    quint64 x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if constexpr (N == 8) {
+        return x == y;
+    } else {
+        quint16 u, v;
+        std::memcpy(&u, a + 8, 2);
+        std::memcpy(&v, b + 8, 2);
+        return x == y && u == v;
+    }
+}
+
 const QLatin1StringView kFile("File: ");
 const QLatin1StringView kResumed("Resumed:");
 const QLatin1StringView kCouldNotResume("Could not resume (restarting from 0):");
@@ -32,7 +48,7 @@ public:
     bool operator()(QByteArrayView line)
     {
         const qsizetype size = line.size();
-        if (size >= 10 && has10_ && std::memcmp(line.data(), last10_, 10) == 0)
+        if (size >= 10 && has10_ && sameBytes<10>(line.data(), last10_))
             return true;
         // The date test reads only digits and separators.
         if (size >= 9 && !isDateChar(line[8]))

@@ -128,10 +128,17 @@ template <typename View> bool RecordBuilders::fileLine(View line)
     QString text;
     const QAnyStringView started = dateTimeOf(line, dateWidth(), formats_, scratch_, text);
     LogEntry* entry;
-    if constexpr (std::is_same_v<View, QLatin1StringView>)
-        entry = session_.logEntries->addDownload(url, *urlKey, fileName, localPath, started);
-    else
+    if constexpr (std::is_same_v<View, QLatin1StringView>) {
+        if (text.isNull()) // made of Latin-1 pieces, in scratch_
+            entry = session_.logEntries->addDownload(
+                url, *urlKey, fileName, localPath,
+                QLatin1StringView(scratch_.data(), qsizetype(scratch_.size())));
+        else
+            entry = session_.logEntries->addDownload(url, *urlKey, QAnyStringView(fileName),
+                                                     QAnyStringView(localPath), started);
+    } else {
         entry = session_.logEntries->addDownload(url, fileName, localPath, started);
+    }
     if (entry && !fileName.isEmpty())
         session_.logCurEntries->addFor(entry, *session_.logEntries, nameKey);
     return true;

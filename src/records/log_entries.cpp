@@ -95,9 +95,9 @@ LogEntry* LogEntries::addDownload(QAnyStringView url, QAnyStringView fName,
     return entry;
 }
 
-LogEntry* LogEntries::addDownload(QLatin1StringView url, const FoldedKey& urlKey,
-                                  QAnyStringView fName, QAnyStringView localPath,
-                                  QAnyStringView dateStarted)
+template <typename Text>
+LogEntry* LogEntries::addDownloadOf(QLatin1StringView url, const FoldedKey& urlKey, Text fName,
+                                    Text localPath, Text dateStarted)
 {
     LogEntry* entry = newEntry();
     entry->url = texts_.add(url);
@@ -118,6 +118,20 @@ LogEntry* LogEntries::addDownload(QLatin1StringView url, const FoldedKey& urlKey
     }
     append(entry, entry->key, urlKey.hash());
     return entry;
+}
+
+LogEntry* LogEntries::addDownload(QLatin1StringView url, const FoldedKey& urlKey,
+                                  QAnyStringView fName, QAnyStringView localPath,
+                                  QAnyStringView dateStarted)
+{
+    return addDownloadOf(url, urlKey, fName, localPath, dateStarted);
+}
+
+LogEntry* LogEntries::addDownload(QLatin1StringView url, const FoldedKey& urlKey,
+                                  QLatin1StringView fName, QLatin1StringView localPath,
+                                  QLatin1StringView dateStarted)
+{
+    return addDownloadOf(url, urlKey, fName, localPath, dateStarted);
 }
 
 LogEntry* LogEntries::item(int position) const

@@ -54,6 +54,8 @@ public:
     // rest of the work on a line).
     LogEntry* addDownload(QLatin1StringView url, const FoldedKey& urlKey, QAnyStringView fName,
                           QAnyStringView localPath, QAnyStringView dateStarted);
+    LogEntry* addDownload(QLatin1StringView url, const FoldedKey& urlKey, QLatin1StringView fName,
+                          QLatin1StringView localPath, QLatin1StringView dateStarted);
     void prefetch(const FoldedKey& key) const { slots_.prefetch(key.hash()); }
     // Starts bringing the room of the next record into the cache.
     void prefetchRoom() const { texts_.prefetchRoom(384); }
@@ -89,6 +91,9 @@ public:
     void releaseSpare() { texts_.releaseSpare(); }
 
 private:
+    template <typename Text>
+    LogEntry* addDownloadOf(QLatin1StringView url, const FoldedKey& urlKey, Text fName,
+                            Text localPath, Text dateStarted);
     LogEntry* newEntry();
     void append(LogEntry* entry, const RecordText& foldedKey, quint32 hash);
     void take(std::size_t slot);

@@ -168,18 +168,6 @@ char* TextStore::allocate(qsizetype bytes, qsizetype align)
     return at;
 }
 
-RecordText TextStore::add(QLatin1StringView text)
-{
-    RecordText r;
-    if (text.isEmpty())
-        return r;
-    char* at = allocate(text.size(), 1);
-    std::memcpy(at, text.data(), text.size());
-    r.data_ = at;
-    r.size_ = quint32(text.size());
-    return r;
-}
-
 RecordText TextStore::add(QStringView text)
 {
     RecordText r;

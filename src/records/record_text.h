@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,7 +105,26 @@ public:
     char* allocate(qsizetype bytes, qsizetype align);
 
     RecordText add(QAnyStringView text);
-    RecordText add(QLatin1StringView text);
+    RecordText add(QLatin1StringView text)
+    {
+        RecordText r;
+        if (text.isEmpty())
+            return r;
+        char* at;
+        if (text.size() <= left_) {
+            // The usual case, inline: room in the open block.
+            at = next_;
+            next_ += text.size();
+            left_ -= text.size();
+            bytes_ += text.size();
+        } else {
+            at = allocate(text.size(), 1);
+        }
+        std::memcpy(at, text.data(), std::size_t(text.size()));
+        r.data_ = at;
+        r.size_ = quint32(text.size());
+        return r;
+    }
     RecordText add(QStringView text);
     // The text upper-cased as QString::toUpper() does: a view of the same bytes
     // when text is plain ASCII, else a stored copy.

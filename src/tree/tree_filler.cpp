@@ -6,7 +6,6 @@
 #include "records/log_entries.h"
 #include "tree/tree_images.h"
 
-#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -19,12 +18,39 @@ QString downloadKey(int record)
 
 const char* const kKeyLabels[] = {"",         "Started ", "URL ",   "Local ",   "Restarts ",
                                   "Mirrors ", "Resumes ", "Bytes ", "Finished "};
+// The same with the download key's own label.
+const std::string_view kEntryLabels[] = {
+    "Entry: ",         "Started Entry: ", "URL Entry: ",   "Local Entry: ",    "Restarts Entry: ",
+    "Mirrors Entry: ", "Resumes Entry: ", "Bytes Entry: ", "Finished Entry: ",
+};
 
 void appendNumber(qint64 number, std::string& out)
 {
+    // Digits from the right, two at a time.
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    out.append(digits, std::size_t(end - digits));
+    char* end = digits + sizeof digits;
+    char* p = end;
+    const bool negative = number < 0;
+    quint64 v = negative ? quint64(0) - quint64(number) : quint64(number);
+    while (v >= 100) {
+        const unsigned pair = unsigned(v % 100) * 2;
+        v /= 100;
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
+    }
+    if (v >= 10) {
+        *--p = kPairs[v * 2 + 1];
+        *--p = kPairs[v * 2];
+    } else {
+        *--p = char('0' + v);
+    }
+    if (negative)
+        *--p = '-';
+    out.append(p, std::size_t(end - p));
 }
 
 // splitDateTime() of a Latin-1 text: the date before the first " - ", the time after.
@@ -348,8 +374,17 @@ bool TreeFiller::appendLatin1Key(quint64 tag, std::string& out) const
         }
         return true;
     }
-    out.append(kKeyLabels[tag & 0xF]).append("Entry: ");
-    appendNumber(qint64(tag >> 4), out);
+    out.append(kEntryLabels[tag & 0xF]);
+    // A download and its details are read one after the other: their number
+    // is written once.
+    const quint64 number = tag >> 4;
+    if (number != lastKeyNumber_) {
+        std::string digits;
+        appendNumber(qint64(number), digits);
+        lastKeyDigits_ = digits;
+        lastKeyNumber_ = number;
+    }
+    out.append(lastKeyDigits_);
     return true;
 }
 

@@ -71,4 +71,6 @@ private:
     std::vector<int> groupNodes_;    // their positions
     std::vector<qint32> groupTable_; // open addressing: group number + 1, 0 free
     int lastGroup_ = -1;
+    mutable quint64 lastKeyNumber_ = 0; // the record number last written into a key
+    mutable std::string lastKeyDigits_;
 };

@@ -907,6 +907,13 @@ int TreeModel::childCount(int position) const
     return (position == 0 || d->valid(position)) ? d->childCount(position) : 0;
 }
 
+std::span<const qint32> TreeModel::children(int position) const
+{
+    if (position != 0 && !d->valid(position))
+        return {};
+    return d->children(position);
+}
+
 int TreeModel::childAt(int position, int row) const
 {
     if (row < 0 || row >= childCount(position))

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <span>
 #include <string>
 
 // The download tree: nodes with a key, a text, an image (1-based index into the
@@ -101,6 +102,9 @@ public:
     // Children in display order; position 0 stands for the roots.
     int childCount(int position) const;
     int childAt(int position, int row) const;
+    // The positions of the children in display order, for walks that read the
+    // whole tree; valid until the tree changes.
+    std::span<const qint32> children(int position) const;
     // A hint for a walk that will read this node soon: stages 0, 1 and 2, given
     // in this order some nodes apart, bring its cells, its children list and its
     // source's data into the cache. Reading many nodes in display order jumps

@@ -2,7 +2,10 @@
 
 #include "tree/tree_model.h"
 
+#include <QtGlobal>
+
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,64 +16,81 @@ template <typename Visit> bool walk(const TreeModel& model, Visit visit)
 {
     // An explicit stack: a deep tree must not exhaust the call stack.
     struct Frame {
-        int node;
-        int nextChild;
-        int children;
+        std::span<const qint32> children;
+        std::size_t next;
     };
-    std::vector<Frame> stack{{0, 0, model.childCount(0)}};
+    std::vector<Frame> stack{{model.children(0), 0}};
     while (!stack.empty()) {
         Frame& top = stack.back();
-        if (top.nextChild >= top.children) {
+        const std::size_t count = top.children.size();
+        if (top.next >= count) {
             stack.pop_back();
             continue;
         }
         // Long lists (the roots, a group) jump across memory in display order:
         // ask for the nodes a little ahead.
-        if (top.children >= 64) {
-            const int ahead = top.nextChild;
-            if (ahead + 24 < top.children)
-                model.prefetch(model.childAt(top.node, ahead + 24), 0);
-            if (ahead + 12 < top.children)
-                model.prefetch(model.childAt(top.node, ahead + 12), 1);
-            if (ahead + 6 < top.children)
-                model.prefetch(model.childAt(top.node, ahead + 6), 2);
+        if (count >= 64) {
+            const std::size_t ahead = top.next;
+            if (ahead + 24 < count)
+                model.prefetch(top.children[ahead + 24], 0);
+            if (ahead + 12 < count)
+                model.prefetch(top.children[ahead + 12], 1);
+            if (ahead + 6 < count)
+                model.prefetch(top.children[ahead + 6], 2);
         }
-        const int child = model.childAt(top.node, top.nextChild++);
+        const int child = top.children[top.next++];
         if (!visit(child, static_cast<int>(stack.size()) - 1))
             return false;
-        const int children = model.childCount(child);
-        if (children > 0)
-            stack.push_back({child, 0, children});
+        const std::span<const qint32> grandchildren = model.children(child);
+        if (!grandchildren.empty())
+            stack.push_back({grandchildren, 0});
     }
     return true;
 }
 
-// Turns the Latin-1 bytes of out from `from` on into UTF-8. ASCII, the usual
-// case, stays as it is: eight bytes are checked at a time.
+// Turns the Latin-1 bytes of out from `from` on into UTF-8, in place. ASCII,
+// the usual case, stays as it is: eight bytes are checked at a time.
 void latin1ToUtf8(std::string& out, std::size_t from)
 {
-    const char* p = out.data();
-    const std::size_t n = out.size();
-    quint64 high = 0;
-    std::size_t i = from;
-    for (; i + 8 <= n; i += 8) {
-        quint64 v;
-        std::memcpy(&v, p + i, 8);
-        high |= v;
+    constexpr quint64 kHigh = 0x8080808080808080ull;
+    std::size_t high = 0;
+    {
+        const char* p = out.data();
+        const std::size_t n = out.size();
+        std::size_t i = from;
+        for (; i + 8 <= n; i += 8) {
+            quint64 v;
+            std::memcpy(&v, p + i, 8);
+            // One per byte beyond ASCII, summed by a multiplication.
+            high += std::size_t((((v & kHigh) >> 7) * 0x0101010101010101ull) >> 56);
+        }
+        for (; i < n; ++i)
+            high += static_cast<unsigned char>(p[i]) >> 7;
     }
-    for (; i < n; ++i)
-        high |= static_cast<unsigned char>(p[i]);
-    if ((high & 0x8080808080808080ull) == 0)
+    if (high == 0)
         return;
-    const std::string latin1 = out.substr(from);
-    out.resize(from);
-    for (const char c : latin1) {
-        const auto b = static_cast<unsigned char>(c);
+    // Each byte beyond ASCII takes two: move everything up from the end.
+    std::size_t src = out.size();
+    out.resize(out.size() + high);
+    char* p = out.data();
+    std::size_t dst = out.size();
+    while (src > from) {
+        if (src - from >= 8) {
+            quint64 v;
+            std::memcpy(&v, p + src - 8, 8);
+            if ((v & kHigh) == 0) {
+                src -= 8;
+                dst -= 8;
+                std::memmove(p + dst, &v, 8);
+                continue;
+            }
+        }
+        const auto b = static_cast<unsigned char>(p[--src]);
         if (b < 0x80) {
-            out.push_back(c);
+            p[--dst] = char(b);
         } else {
-            out.push_back(char(0xC0 | (b >> 6)));
-            out.push_back(char(0x80 | (b & 0x3F)));
+            p[--dst] = char(0x80 | (b & 0x3F));
+            p[--dst] = char(0xC0 | (b >> 6));
         }
     }
 }
@@ -88,28 +108,35 @@ void writeTreeReport(const TreeModel& model, QTextStream& out)
 
 bool writeTreeReportUtf8(const TreeModel& model, QIODevice& device)
 {
+    // The buffer holds Latin-1 (nearly always plain ASCII) and becomes UTF-8
+    // when it is written out. A node whose text goes beyond Latin-1 is written
+    // out by itself, already as UTF-8.
     constexpr std::size_t kPiece = 1 << 20;
     std::string out;
     out.reserve(kPiece + 4096);
+    auto write = [&](const char* data, std::size_t size) {
+        return size == 0 || device.write(data, qint64(size)) == qint64(size);
+    };
     auto flush = [&] {
-        const bool written =
-            out.empty() || device.write(out.data(), qint64(out.size())) == qint64(out.size());
+        latin1ToUtf8(out, 0);
+        const bool written = write(out.data(), out.size());
         out.clear();
         return written;
     };
     const bool walked = walk(model, [&](int node, int depth) {
+        const std::size_t start = out.size();
         out.append(std::size_t(depth) * 2, ' ');
-        std::size_t at = out.size();
-        if (model.appendLatin1Key(node, out))
-            latin1ToUtf8(out, at);
-        else
-            out.append(model.key(node).toUtf8().toStdString());
-        out.push_back('\t');
-        at = out.size();
-        if (model.appendLatin1Text(node, out))
-            latin1ToUtf8(out, at);
-        else
-            out.append(model.text(node).toUtf8().toStdString());
+        const bool latin1 = model.appendLatin1Key(node, out) && (out.push_back('\t'), true) &&
+                            model.appendLatin1Text(node, out);
+        if (!latin1) {
+            out.resize(start);
+            if (!flush())
+                return false;
+            const QByteArray line = (QString(depth * 2, QLatin1Char(' ')) + model.key(node) +
+                                     QLatin1Char('\t') + model.text(node) + QLatin1Char('\n'))
+                                        .toUtf8();
+            return write(line.constData(), std::size_t(line.size()));
+        }
         out.push_back('\n');
         return out.size() < kPiece || flush();
     });

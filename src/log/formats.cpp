@@ -484,15 +484,20 @@ bool Formats::appendGroupedDigits(qint64 number, std::string& out) const
             out.push_back(char(c.unicode()));
         return true;
     }
-    char digits[24];
-    int n = 0;
-    for (quint64 v = quint64(number); v; v /= 10)
-        digits[n++] = char('0' + v % 10);
+    // From the right: three digits, then a separator.
+    char text[32];
+    char* const end = text + sizeof text;
+    char* p = end;
     const char separator = char(groupSeparator_[0].unicode());
-    for (int i = n - 1; i >= 0; --i) {
-        out.push_back(digits[i]);
-        if (i > 0 && i % 3 == 0)
-            out.push_back(separator);
+    int inGroup = 0;
+    for (quint64 v = quint64(number); v; v /= 10) {
+        if (inGroup == 3) {
+            *--p = separator;
+            inGroup = 0;
+        }
+        *--p = char('0' + v % 10);
+        ++inGroup;
     }
+    out.append(p, std::size_t(end - p));
     return true;
 }

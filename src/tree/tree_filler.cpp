@@ -326,6 +326,44 @@ bool TreeFiller::appendStartText(const LogEntry& entry, std::string& out) const
     }
 }
 
+bool TreeFiller::textPieces(quint64 tag, TreeModel::TextPieces& pieces) const
+{
+    const Kind kind = static_cast<Kind>(tag & 0xF);
+    if (kind == Group)
+        return false;
+    const LogEntry* found = record(tag);
+    if (!found)
+        return false;
+    // The texts that are a label and a record's text as it is kept.
+    auto labelled = [&](const char* label, const RecordText& value) {
+        if (!value.latin1View())
+            return false;
+        pieces.add(QLatin1StringView(label));
+        pieces.add(value.latin1());
+        pieces.labelOwner = this;
+        pieces.labelId = int(kind);
+        return true;
+    };
+    switch (kind) {
+    case Download:
+        if (!found->fName.latin1View())
+            return false;
+        pieces.add(found->fName.latin1());
+        return true;
+    case Started:
+        return (order_ == SortOrder::SortNone || order_ == SortOrder::SortByName) &&
+               labelled("Added: ", found->dateStarted);
+    case Url:
+        return labelled("URL: ", found->url);
+    case Local:
+        return labelled("Local Path: ", found->localName);
+    case Finished:
+        return labelled("Finished: ", found->dateFinished);
+    default:
+        return false; // numbers are made when asked for
+    }
+}
+
 void TreeFiller::prefetch(quint64 tag, int stage) const
 {
     if ((tag & 0xF) == Group)

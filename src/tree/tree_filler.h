@@ -34,6 +34,7 @@ public:
     bool appendLatin1Text(quint64 tag, std::string& out) const override;
     bool appendLatin1Key(quint64 tag, std::string& out) const override;
     void prefetch(quint64 tag, int stage) const override;
+    bool textPieces(quint64 tag, TreeModel::TextPieces& pieces) const override;
 
 private:
     enum Kind : quint8 {

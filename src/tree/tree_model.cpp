@@ -168,8 +168,9 @@ struct TreeModel::Impl {
     quint64 tagAt(int position) const
     {
         const quint32 t = nodes[position].tag;
-        return t != kBigTag ? t : bigTags.value(position);
+        return Q_LIKELY(t != kBigTag) ? t : bigTag(position);
     }
+    Q_NEVER_INLINE quint64 bigTag(int position) const { return bigTags.value(position); }
 
     void setTag(int position, quint64 t)
     {
@@ -758,6 +759,19 @@ bool TreeModel::appendLatin1Key(int position, std::string& out) const
 }
 
 void TreeModel::NodeSource::prefetch(quint64, int) const {}
+
+bool TreeModel::NodeSource::textPieces(quint64, TextPieces&) const
+{
+    return false;
+}
+
+bool TreeModel::textPieces(int position, TextPieces& pieces) const
+{
+    if (!d->valid(position))
+        return false;
+    const quint32 s = d->sourceNumber(position);
+    return s && d->sources[s]->textPieces(d->tagAt(position), pieces);
+}
 
 void TreeModel::prefetch(int position, int stage) const
 {

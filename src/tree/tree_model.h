@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QLatin1StringView>
 #include <QString>
 
 #include <memory>
@@ -30,6 +31,19 @@ public:
 
     // Supplies key and text of derived nodes from a tag the node carries. A
     // source must outlive the nodes made from it (until clear()).
+    // A node's text as up to three Latin-1 pieces read one after the other
+    // (a label, a value kept elsewhere, a suffix), for readers that need not
+    // copy it.
+    struct TextPieces {
+        QLatin1StringView piece[3];
+        int count = 0;
+        // When set, the first piece is a label that every node of this owner
+        // with the same id shares, so readers may work on it once.
+        const void* labelOwner = nullptr;
+        int labelId = -1;
+        void add(QLatin1StringView text) { piece[count++] = text; }
+    };
+
     class NodeSource {
     public:
         virtual ~NodeSource() = default;
@@ -41,6 +55,9 @@ public:
         // through text() (key()).
         virtual bool appendLatin1Text(quint64 tag, std::string& out) const;
         virtual bool appendLatin1Key(quint64 tag, std::string& out) const;
+        // The text as pieces, without copying; false when it has to be made
+        // (use appendLatin1Text() then). The default gives false.
+        virtual bool textPieces(quint64 tag, TextPieces& pieces) const;
         // A hint that the node will be read soon, given twice, a little apart:
         // stage 0 may start loading what leads to the node's data, stage 1 the
         // data itself. The default does nothing.
@@ -86,6 +103,9 @@ public:
     // was, when it has a character beyond Latin-1 (then use text()).
     bool appendLatin1Text(int position, std::string& out) const;
     bool appendLatin1Key(int position, std::string& out) const;
+    // The node's text as pieces that stay valid until the tree or its source
+    // changes; false when there are none to give (then use the two above).
+    bool textPieces(int position, TextPieces& pieces) const;
     int image(int position) const;
     int parentOf(int position) const; // 0 for a root
     bool isSorted(int position) const;

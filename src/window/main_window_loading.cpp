@@ -8,6 +8,7 @@
 #include "tree/tree_filler.h"
 #include "tree/tree_model.h"
 #include "window/download_monitor.h"
+#include "window/progress_pacer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,7 +42,19 @@ void MainWindow::loadLogFile(const QString& path)
 {
     resetLog();
     lblLogChanged->hide();
-    const LogSession::LoadOutcome outcome = session_.loadLogFile(path);
+    // A large log takes a while to read: the window repaints and its timers run
+    // between the pieces, user input waits.
+    ProgressPacer pacer;
+    bool yielded = false;
+    const LogSession::LoadOutcome outcome = session_.loadLogFile(path, [&](qint64, qint64) {
+        if (pacer.due()) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            yielded = true;
+        }
+    });
+    // A monitor poll in between compared the file with the log loaded before.
+    if (yielded)
+        lblLogChanged->hide();
     monitor_->setLoadedLog(session_.loadedLogPath, session_.loadedLogStamp);
     switch (outcome.message) {
     case LogSession::LoadOutcome::Message::None:

@@ -72,6 +72,15 @@ inline bool startsWith(QStringView text, QLatin1StringView prefix)
 {
     return text.startsWith(prefix);
 }
+// The same for a prefix known when compiling, which the compiler compares in place.
+template <std::size_t N> bool startsWith(QLatin1StringView text, const char (&prefix)[N])
+{
+    return std::size_t(text.size()) >= N - 1 && std::memcmp(text.data(), prefix, N - 1) == 0;
+}
+template <std::size_t N> bool startsWith(QStringView text, const char (&prefix)[N])
+{
+    return text.startsWith(QLatin1StringView(prefix, qsizetype(N - 1)));
+}
 
 // Whether an ASCII text ends with an ASCII suffix, without regard to case.
 inline bool endsWithIgnoringCase(QLatin1StringView text, QLatin1StringView suffix)

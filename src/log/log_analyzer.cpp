@@ -29,11 +29,6 @@ template <int N> bool sameBytes(const char* a, const char* b)
     }
 }
 
-const QLatin1StringView kFile("File: ");
-const QLatin1StringView kResumed("Resumed:");
-const QLatin1StringView kCouldNotResume("Could not resume (restarting from 0):");
-const QLatin1StringView kReStarted("(Re)Started");
-const QLatin1StringView kFinished("Finished downloading");
 const QLatin1StringView kAt("at: ");
 
 // Give back the text of analysed lines every so many lines.
@@ -105,11 +100,17 @@ void LogAnalyzer::analyse(View view, const Line& line, RecordBuilders& builders,
         return;
     }
     const View message = trimSpaces(view.sliced(prefix));
+    if (message.isEmpty())
+        return;
+    // Every kind begins with one of four letters: most other messages stop here.
+    const char16_t first = message[0].unicode();
+    if (first != u'F' && first != u'R' && first != u'C' && first != u'(')
+        return;
 
-    if (startsWith(message, kFile)) {
+    if (startsWith(message, "File: ")) {
         if (!builders.handleFileLine(line))
             ++result.skippedLines;
-    } else if (startsWith(message, kResumed)) {
+    } else if (startsWith(message, "Resumed:")) {
         const qsizetype at = find(message, kAt);
         const auto bytes =
             at < 0 ? std::nullopt : readByteCount(message.sliced(at + kAt.size() - 1));
@@ -120,10 +121,11 @@ void LogAnalyzer::analyse(View view, const Line& line, RecordBuilders& builders,
         ++stats.resumeCount;
         stats.resumedKBytes = addKilobytes(stats.resumedKBytes, wholeBytes(*bytes));
         builders.handleResumedLine(line);
-    } else if (startsWith(message, kCouldNotResume) || startsWith(message, kReStarted)) {
+    } else if (startsWith(message, "Could not resume (restarting from 0):") ||
+               startsWith(message, "(Re)Started")) {
         ++stats.restartCount;
         builders.handleStartLine(line);
-    } else if (startsWith(message, kFinished)) {
+    } else if (startsWith(message, "Finished downloading")) {
         ++stats.finishCount;
         builders.handleFinishedLine(line);
     }

@@ -102,7 +102,7 @@ LogEntry* LogEntries::addDownloadOf(QLatin1StringView url, const FoldedKey& urlK
     LogEntry* entry = newEntry();
     entry->url = texts_.add(url);
     // An ASCII URL upper-cases to a view of itself, which is its folded key too.
-    entry->key = texts_.upperOf(entry->url);
+    entry->key = TextStore::upperOfAscii(entry->url);
     entry->fName = texts_.add(fName);
     entry->localName = texts_.add(localPath);
     entry->dateStarted = texts_.add(dateStarted);

@@ -129,6 +129,18 @@ public:
     // The text upper-cased as QString::toUpper() does: a view of the same bytes
     // when text is plain ASCII, else a stored copy.
     RecordText upperOf(const RecordText& text);
+    // The same for a plain view known to hold ASCII only.
+    static RecordText upperOfAscii(const RecordText& text)
+    {
+        RecordText r = text;
+        for (const char c : text.latin1()) {
+            if (c >= 'a' && c <= 'z') {
+                r.upper_ = true;
+                break;
+            }
+        }
+        return r;
+    }
 
     // Starts bringing the room the next texts will take into the cache: memory
     // taken over from elsewhere has long left it.

@@ -163,7 +163,9 @@ private:
 
     void tableInsert(quint32 hash, std::size_t slot)
     {
-        if ((keys_ + 1) * 2 > table_.size())
+        // Up to seven tenths full: probe runs stay short, and the table of a
+        // large log stays small.
+        if ((keys_ + 1) * 10 > table_.size() * 7)
             tableGrow();
         const std::size_t mask = table_.size() - 1;
         std::size_t i = hash & mask;

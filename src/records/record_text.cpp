@@ -3,6 +3,10 @@
 #include "records/large_pages.h"
 
 #include <cstring>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 #include <type_traits>
 
 namespace {
@@ -125,6 +129,17 @@ void TextStore::releaseSpare()
     for (const Block& block : adopted_)
         block.release(block.data, block.size);
     adopted_.clear();
+#if defined(__linux__)
+    // The rest of an adopted block in use: its old bytes need not stay in memory.
+    if (!blocks_.empty() && blocks_.back().release &&
+        next_ == blocks_.back().data + (blocks_.back().size - left_)) {
+        const quintptr page = 4096;
+        const quintptr from = (reinterpret_cast<quintptr>(next_) + page - 1) & ~(page - 1);
+        const quintptr to = reinterpret_cast<quintptr>(next_ + left_) & ~(page - 1);
+        if (to > from)
+            ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+    }
+#endif
 }
 
 void TextStore::prefetchRoom(qsizetype bytes) const

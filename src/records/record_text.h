@@ -99,7 +99,8 @@ public:
     // Takes over a block of memory, to be filled before any new memory; gives
     // false (leaving it to the caller) while enough adopted memory waits unused.
     bool adopt(char* data, qsizetype size, Release release);
-    // Gives back adopted memory not used yet.
+    // Gives back adopted memory not used yet, the unused end of the block in
+    // use included (it reads as zeros if it is used after all).
     void releaseSpare();
     // Raw room for other objects of the collection, kept as long as the texts.
     char* allocate(qsizetype bytes, qsizetype align);

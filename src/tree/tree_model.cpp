@@ -491,25 +491,25 @@ struct TreeModel::Impl {
 
     // Children in sorted order. Texts are read once each: derived texts are
     // built on every read, and a sort reads each one about log n times. A
-    // Latin-1 text is folded once, in place; folded texts then compare as bytes,
-    // first by their leading eight. A text with a character that folds beyond
-    // Latin-1 (the micro sign) is compared through the folding table, and any
-    // other text as a QString.
+    // Latin-1 text is folded once; folded texts then compare as bytes, by their
+    // first sixteen (kept in the item) and then by the rest. A text with a
+    // character that folds beyond Latin-1 (the micro sign) is compared through
+    // the folding table, and any other text as a QString.
     std::vector<qint32> sortedOrder(int position)
     {
         const auto kids = children(position);
-        constexpr qint32 kFolded = -1; // Latin-1, folded in place
+        constexpr qint32 kFolded = -1; // Latin-1, folded
         constexpr qint32 kRaw = -2;    // Latin-1, as it is
+        constexpr std::size_t kLead = 16;
         struct Item {
-            quint64 lead;  // the first eight folded bytes, big-endian
-            quint64 lead2; // the next eight
+            quint64 lead[2]; // the first sixteen folded bytes, big-endian, zero-filled
             qint32 child;
-            qint32 wide; // index into wideTexts, or kFolded / kRaw
-            std::size_t offset;
-            std::size_t size;
+            qint32 wide;    // index into wideTexts, or kFolded / kRaw
+            quint32 offset; // in rest: the folded bytes after the first sixteen,
+            quint32 size;   // or all of a raw text; size: of the whole text
         };
         const auto& fold = latin1Folding();
-        std::vector<char, LargePageAllocator<char>> all;
+        std::vector<char, LargePageAllocator<char>> rest;
         std::vector<QString> wideTexts;
         std::vector<Item, LargePageAllocator<Item>> items;
         std::string text;
@@ -517,44 +517,62 @@ struct TreeModel::Impl {
         for (qint32 c : kids) {
             text.clear();
             if (!appendTextOf(c, text)) {
-                items.push_back({0, 0, c, qint32(wideTexts.size()), 0, 0});
+                items.push_back({{0, 0}, c, qint32(wideTexts.size()), 0, 0});
                 wideTexts.push_back(textOf(c));
                 continue;
             }
-            const std::size_t offset = all.size();
+            const quint32 offset = quint32(rest.size());
             const std::size_t size = text.size();
             bool latin1Fold = true;
             for (const char ch : text)
                 latin1Fold = latin1Fold && fold[static_cast<unsigned char>(ch)] <= 0xFF;
             if (!latin1Fold) {
-                all.insert(all.end(), text.begin(), text.end());
-                items.push_back({0, 0, c, kRaw, offset, size});
+                rest.insert(rest.end(), text.begin(), text.end());
+                items.push_back({{0, 0}, c, kRaw, offset, quint32(size)});
                 continue;
             }
-            quint64 lead[2] = {0, 0};
+            Item item{{0, 0}, c, kFolded, offset, quint32(size)};
             for (std::size_t i = 0; i < size; ++i) {
                 const char f = char(fold[static_cast<unsigned char>(text[i])]);
-                all.push_back(f);
-                if (i < 16)
-                    lead[i / 8] |= quint64(static_cast<unsigned char>(f)) << (56 - 8 * (i % 8));
+                if (i < kLead)
+                    item.lead[i / 8] |= quint64(static_cast<unsigned char>(f))
+                                        << (56 - 8 * (i % 8));
+                else
+                    rest.push_back(f);
             }
-            items.push_back({lead[0], lead[1], c, kFolded, offset, size});
+            items.push_back(item);
         }
-        const auto textOfItem = [&](const Item& i) {
-            return i.wide >= 0 ? wideTexts[std::size_t(i.wide)]
-                               : QString::fromLatin1(all.data() + i.offset, qsizetype(i.size));
-        };
+        // The whole of a Latin-1 item's text (folded, for a folded one).
         const auto bytesOf = [&](const Item& i) {
-            return std::string_view(all.data() + i.offset, i.size);
+            if (i.wide == kRaw)
+                return std::string(rest.data() + i.offset, i.size);
+            std::string whole;
+            for (std::size_t k = 0; k < std::min<std::size_t>(i.size, kLead); ++k)
+                whole.push_back(char(i.lead[k / 8] >> (56 - 8 * (k % 8))));
+            if (i.size > kLead)
+                whole.append(rest.data() + i.offset, i.size - kLead);
+            return whole;
+        };
+        const auto textOfItem = [&](const Item& i) {
+            if (i.wide >= 0)
+                return wideTexts[std::size_t(i.wide)];
+            const std::string bytes = bytesOf(i);
+            return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
         };
         std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
             int c;
             if (a.wide == kFolded && b.wide == kFolded) {
-                if (a.lead != b.lead)
-                    return a.lead < b.lead;
-                if (a.lead2 != b.lead2)
-                    return a.lead2 < b.lead2;
-                c = bytesOf(a).compare(bytesOf(b));
+                if (a.lead[0] != b.lead[0])
+                    return a.lead[0] < b.lead[0];
+                if (a.lead[1] != b.lead[1])
+                    return a.lead[1] < b.lead[1];
+                const std::string_view ra(rest.data() + a.offset,
+                                          a.size > kLead ? a.size - kLead : 0);
+                const std::string_view rb(rest.data() + b.offset,
+                                          b.size > kLead ? b.size - kLead : 0);
+                c = ra.compare(rb);
+                if (c == 0)
+                    c = a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
             } else if (a.wide < 0 && b.wide < 0) {
                 // Folding a folded text again changes nothing.
                 c = compareLatin1Folded(bytesOf(a), bytesOf(b));

@@ -90,10 +90,12 @@ void FoldedKey::init(QLatin1StringView key)
 {
     bytes_.resize(key.size());
     quint64 hash = 0;
-    if (copyFolded(key.data(), std::size_t(key.size()), bytes_.data(), true, &hash))
+    if (copyFolded(key.data(), std::size_t(key.size()), bytes_.data(), true, &hash)) {
         hash_ = quint32(hash);
-    else
+        ascii_ = true;
+    } else {
         setFolded(QString(key).toUpper());
+    }
 }
 
 FoldedKey::FoldedKey(QStringView key)
@@ -115,6 +117,7 @@ void FoldedKey::init(QStringView key)
     quint64 hash = 0;
     copyFolded(bytes_.constData(), std::size_t(bytes_.size()), bytes_.data(), true, &hash);
     hash_ = quint32(hash);
+    ascii_ = true;
 }
 
 FoldedKey::FoldedKey(QAnyStringView key)

@@ -23,6 +23,8 @@ public:
     bool isEmpty() const { return wide_ ? wideText_.isEmpty() : bytes_.isEmpty(); }
     quint32 hash() const { return hash_; }
     bool wide() const { return wide_; }
+    // Whether the key was plain ASCII (and so its folding was ASCII's).
+    bool ascii() const { return ascii_; }
     QLatin1StringView bytes() const { return {bytes_.constData(), bytes_.size()}; }
     const QString& wideText() const { return wideText_; }
 
@@ -41,5 +43,6 @@ private:
     QVarLengthArray<char, 256> bytes_;
     QString wideText_;
     bool wide_ = false;
+    bool ascii_ = false;
     quint32 hash_ = 0;
 };

@@ -267,7 +267,11 @@ LogKeys* LogCurEntries::addFor(LogEntry* record, const LogEntries& entries,
             ErrorNumbers::DuplicateKey, QString(),
             QStringLiteral("This key is already associated with an element of this collection"));
     }
-    slots_.append(keys, FoldedKey::fold(record->fName, texts_), nameKey.hash());
+    // An ASCII name's key is its own bytes read upper-cased.
+    const RecordText folded = nameKey.ascii() && record->fName.latin1View()
+                                  ? TextStore::upperOfAscii(record->fName)
+                                  : FoldedKey::fold(record->fName, texts_);
+    slots_.append(keys, folded, nameKey.hash());
     return keys;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <deque>
+#include <string_view>
 #include <vector>
 
 // Formatted texts by the piece they were made from. Pieces of up to 15 bytes
@@ -193,6 +194,15 @@ public:
     {
         for (int h = 0; h < 24; ++h)
             build(formats, h);
+        bySkeleton_.fill(-1);
+        for (int h = 0; h < 24; ++h) {
+            if (!hours_[std::size_t(h)].kept)
+                continue;
+            std::size_t i = hashOf(hours_[std::size_t(h)].text) % kSlots;
+            while (bySkeleton_[i] >= 0)
+                i = (i + 1) % kSlots;
+            bySkeleton_[i] = qint8(h);
+        }
     }
 
     // The text for a piece "hh:mm:ss" (24-hour clock), when its hour has a template.
@@ -210,25 +220,25 @@ public:
     // when it fits an hour's template whose texts time() keeps.
     bool appendFormatted(QLatin1StringView piece, std::string& out) const
     {
-        if (piece.size() != textSize_ || textSize_ == 0)
+        if (piece.size() != textSize_ || textSize_ == 0 || textSize_ > kMaxText)
             return false;
         for (const int at : {minuteAt_, minuteAt_ + 1, secondAt_, secondAt_ + 1}) {
             if (piece.data()[at] < '0' || piece.data()[at] > '9')
                 return false;
         }
         // The hour whose text this is, the minutes and seconds aside.
+        char skeleton[kMaxText];
+        std::memcpy(skeleton, piece.data(), std::size_t(piece.size()));
+        for (const int at : {minuteAt_, minuteAt_ + 1, secondAt_, secondAt_ + 1})
+            skeleton[at] = '0';
+        const std::string_view key(skeleton, std::size_t(piece.size()));
         const Hour* found = nullptr;
-        for (const Hour& hour : hours_) {
-            if (!hour.kept || hour.text.size() != std::size_t(piece.size()))
-                continue;
-            bool same = true;
-            for (qsizetype i = 0; same && i < piece.size(); ++i) {
-                const bool digit =
-                    i == minuteAt_ || i == minuteAt_ + 1 || i == secondAt_ || i == secondAt_ + 1;
-                same = digit || piece.data()[i] == hour.text[std::size_t(i)];
-            }
-            if (same) {
-                found = &hour;
+        for (std::size_t i = hashOf(key) % kSlots;; i = (i + 1) % kSlots) {
+            const int hour = bySkeleton_[i];
+            if (hour < 0)
+                break;
+            if (hours_[std::size_t(hour)].text == key) {
+                found = &hours_[std::size_t(hour)];
                 break;
             }
         }
@@ -334,7 +344,19 @@ private:
         return false;
     }
 
+    static constexpr std::size_t kSlots = 64;
+    static constexpr qsizetype kMaxText = 64;
+
+    static std::size_t hashOf(std::string_view text)
+    {
+        std::size_t h = 1469598103934665603ull;
+        for (const char c : text)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return h ^ (h >> 29);
+    }
+
     std::array<Hour, 24> hours_;
+    std::array<qint8, kSlots> bySkeleton_{}; // kept hours by their text, -1: free
     qsizetype textSize_ = 0;
     int minuteAt_ = 0;
     int secondAt_ = 0;

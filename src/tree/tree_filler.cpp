@@ -142,22 +142,48 @@ bool sameText(const RecordText& a, const RecordText& b)
     return true;
 }
 
-quint32 hashText(const RecordText& t)
+// A hash of the characters, whichever way they are kept: a view of a UTF-16
+// text may hold Latin-1 characters only, and must hash as their bytes do.
+quint32 hashBytes(const char* p, std::size_t n)
 {
-    quint32 h = 2166136261u;
-    if (t.latin1View()) {
-        for (const char c : t.latin1())
-            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    } else {
-        for (qsizetype i = 0; i < t.size(); ++i)
-            h = (h ^ t.at(i)) * 16777619u;
+    quint64 x = 0x9E3779B97F4A7C15ull ^ n;
+    for (; n >= 8; n -= 8, p += 8) {
+        quint64 v;
+        std::memcpy(&v, p, 8);
+        x = (x ^ v) * 0xBF58476D1CE4E5B9ull;
+        x ^= x >> 31;
     }
-    return h ^ (h >> 15);
+    quint64 v = 0;
+    std::memcpy(&v, p, n);
+    x = (x ^ v) * 0x94D049BB133111EBull;
+    return quint32(x ^ (x >> 32));
 }
 
-// The characters of a view of the record's texts, as from/to positions.
+quint32 hashText(const RecordText& t)
+{
+    if (t.latin1View())
+        return hashBytes(t.latin1().data(), std::size_t(t.size()));
+    std::string bytes;
+    bytes.reserve(std::size_t(t.size()));
+    quint32 h = 2166136261u;
+    bool latin1 = true;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const char16_t c = t.at(i);
+        latin1 = latin1 && c <= 0xFF;
+        bytes.push_back(char(c));
+        h = (h ^ c) * 16777619u;
+    }
+    return latin1 ? hashBytes(bytes.data(), bytes.size()) : h;
+}
+
+// The last "/" or "\\" of a record's text, or -1.
 qsizetype lastSeparator(const RecordText& t)
 {
+    if (t.latin1View()) {
+        const std::string_view bytes(t.latin1().data(), std::size_t(t.size()));
+        const auto at = bytes.find_last_of("/\\");
+        return at == std::string_view::npos ? -1 : qsizetype(at);
+    }
     qsizetype at = t.size() - 1;
     while (at >= 0 && t.at(at) != u'/' && t.at(at) != u'\\')
         --at;
@@ -173,10 +199,18 @@ RecordText TreeFiller::groupPart(const LogEntry& entry) const
         // The date text: DateStarted up to its first " - ", blanks removed.
         const RecordText& started = entry.dateStarted;
         qsizetype end = started.size();
-        for (qsizetype i = 0; i + 2 < started.size(); ++i) {
-            if (started.at(i) == u' ' && started.at(i + 1) == u'-' && started.at(i + 2) == u' ') {
-                end = i;
-                break;
+        if (started.latin1View()) {
+            const auto at =
+                std::string_view(started.latin1().data(), std::size_t(started.size())).find(" - ");
+            if (at != std::string_view::npos)
+                end = qsizetype(at);
+        } else {
+            for (qsizetype i = 0; i + 2 < started.size(); ++i) {
+                if (started.at(i) == u' ' && started.at(i + 1) == u'-' &&
+                    started.at(i + 2) == u' ') {
+                    end = i;
+                    break;
+                }
             }
         }
         qsizetype begin = 0;

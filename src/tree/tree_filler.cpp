@@ -180,9 +180,11 @@ quint32 hashText(const RecordText& t)
 qsizetype lastSeparator(const RecordText& t)
 {
     if (t.latin1View()) {
-        const std::string_view bytes(t.latin1().data(), std::size_t(t.size()));
-        const auto at = bytes.find_last_of("/\\");
-        return at == std::string_view::npos ? -1 : qsizetype(at);
+        const char* p = t.latin1().data();
+        qsizetype at = t.size() - 1;
+        while (at >= 0 && p[at] != '/' && p[at] != '\\')
+            --at;
+        return at;
     }
     qsizetype at = t.size() - 1;
     while (at >= 0 && t.at(at) != u'/' && t.at(at) != u'\\')

@@ -393,8 +393,21 @@ struct TreeModel::Impl {
         const auto byPlace = [this](qint32 a, qint32 b) {
             return lists[a].offset < lists[b].offset;
         };
-        if (!std::is_sorted(byOffset.begin(), byOffset.end(), byPlace))
-            std::sort(byOffset.begin(), byOffset.end(), byPlace);
+        if (!std::is_sorted(byOffset.begin(), byOffset.end(), byPlace)) {
+            // Offsets are distinct and non-negative: two passes of a radix
+            // sort, sixteen bits each, order them in linear time.
+            std::vector<qint32> other(byOffset.size());
+            for (int shift : {0, 16}) {
+                std::vector<std::size_t> start(65537, 0);
+                for (const qint32 i : byOffset)
+                    ++start[((quint32(lists[i].offset) >> shift) & 0xFFFF) + 1];
+                for (std::size_t k = 1; k < start.size(); ++k)
+                    start[k] += start[k - 1];
+                for (const qint32 i : byOffset)
+                    other[start[(quint32(lists[i].offset) >> shift) & 0xFFFF]++] = i;
+                byOffset.swap(other);
+            }
+        }
         qint32 cursor = 0;
         for (const qint32 i : byOffset) {
             ChildList& l = lists[i];
@@ -489,6 +502,17 @@ struct TreeModel::Impl {
         return lo;
     }
 
+    struct SortItem {
+        quint64 lead[2]; // the first sixteen folded bytes, big-endian, zero-filled
+        qint32 child;
+        qint32 wide;    // index into the wide texts, or kFolded / kRaw
+        quint32 offset; // in rest: the folded bytes after the first sixteen,
+        quint32 size;   // or all of a raw text; size: of the whole text
+    };
+    std::vector<SortItem, LargePageAllocator<SortItem>> sortItems;
+    std::vector<char, LargePageAllocator<char>> sortRest;
+    std::string sortText;
+
     // Children in sorted order. Texts are read once each: derived texts are
     // built on every read, and a sort reads each one about log n times. A
     // Latin-1 text is folded once; folded texts then compare as bytes, by their
@@ -501,18 +525,15 @@ struct TreeModel::Impl {
         constexpr qint32 kFolded = -1; // Latin-1, folded
         constexpr qint32 kRaw = -2;    // Latin-1, as it is
         constexpr std::size_t kLead = 16;
-        struct Item {
-            quint64 lead[2]; // the first sixteen folded bytes, big-endian, zero-filled
-            qint32 child;
-            qint32 wide;    // index into wideTexts, or kFolded / kRaw
-            quint32 offset; // in rest: the folded bytes after the first sixteen,
-            quint32 size;   // or all of a raw text; size: of the whole text
-        };
+        using Item = SortItem;
         const auto& fold = latin1Folding();
-        std::vector<char, LargePageAllocator<char>> rest;
+        // Scratch kept between the many small sorts of one fill.
+        auto& rest = sortRest;
+        auto& items = sortItems;
         std::vector<QString> wideTexts;
-        std::vector<Item, LargePageAllocator<Item>> items;
-        std::string text;
+        std::string& text = sortText;
+        rest.clear();
+        items.clear();
         items.reserve(kids.size());
         for (qint32 c : kids) {
             text.clear();
@@ -523,23 +544,31 @@ struct TreeModel::Impl {
             }
             const quint32 offset = quint32(rest.size());
             const std::size_t size = text.size();
-            bool latin1Fold = true;
-            for (const char ch : text)
-                latin1Fold = latin1Fold && fold[static_cast<unsigned char>(ch)] <= 0xFF;
-            if (!latin1Fold) {
+            // Fold into place, noting a character that folds beyond Latin-1.
+            char16_t beyond = 0;
+            for (char& ch : text) {
+                const char16_t f = fold[static_cast<unsigned char>(ch)];
+                beyond |= f & 0xFF00;
+                ch = char(f);
+            }
+            if (beyond) {
+                text.clear();
+                appendTextOf(c, text); // as it was
                 rest.insert(rest.end(), text.begin(), text.end());
                 items.push_back({{0, 0}, c, kRaw, offset, quint32(size)});
                 continue;
             }
-            Item item{{0, 0}, c, kFolded, offset, quint32(size)};
-            for (std::size_t i = 0; i < size; ++i) {
-                const char f = char(fold[static_cast<unsigned char>(text[i])]);
-                if (i < kLead)
-                    item.lead[i / 8] |= quint64(static_cast<unsigned char>(f))
-                                        << (56 - 8 * (i % 8));
-                else
-                    rest.push_back(f);
+            SortItem item{{0, 0}, c, kFolded, offset, quint32(size)};
+            char lead[kLead] = {};
+            std::memcpy(lead, text.data(), std::min(size, kLead));
+            for (int w = 0; w < 2; ++w) {
+                quint64 v = 0;
+                for (int k = 0; k < 8; ++k)
+                    v = (v << 8) | static_cast<unsigned char>(lead[w * 8 + k]);
+                item.lead[w] = v;
             }
+            if (size > kLead)
+                rest.insert(rest.end(), text.begin() + kLead, text.end());
             items.push_back(item);
         }
         // The whole of a Latin-1 item's text (folded, for a folded one).
@@ -559,7 +588,7 @@ struct TreeModel::Impl {
             const std::string bytes = bytesOf(i);
             return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
         };
-        std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        const auto less = [&](const Item& a, const Item& b) {
             int c;
             if (a.wide == kFolded && b.wide == kFolded) {
                 if (a.lead[0] != b.lead[0])
@@ -580,7 +609,19 @@ struct TreeModel::Impl {
                 c = compareTexts(textOfItem(a), textOfItem(b));
             }
             return c != 0 ? c < 0 : a.child < b.child;
-        });
+        };
+        if (items.size() <= 16) {
+            // A few children, as under most groups: insertion sort.
+            for (std::size_t i = 1; i < items.size(); ++i) {
+                const SortItem item = items[i];
+                std::size_t j = i;
+                for (; j > 0 && less(item, items[j - 1]); --j)
+                    items[j] = items[j - 1];
+                items[j] = item;
+            }
+        } else {
+            std::sort(items.begin(), items.end(), less);
+        }
         std::vector<qint32> order;
         order.reserve(items.size());
         for (const auto& item : items)
@@ -614,6 +655,9 @@ struct TreeModel::Impl {
                 applyOrder(p, sortedOrder(p));
         }
         release(dirty);
+        release(sortItems);
+        release(sortRest);
+        std::string().swap(sortText);
         pack(true);
         // The per-node arrays keep their room: what was reserved and never
         // written costs no memory, and copying them to fit would double them

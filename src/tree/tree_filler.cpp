@@ -154,7 +154,8 @@ quint32 hashBytes(const char* p, std::size_t n)
         x ^= x >> 31;
     }
     quint64 v = 0;
-    std::memcpy(&v, p, n);
+    if (n > 0) // an empty text may have no data at all, and memcpy wants some
+        std::memcpy(&v, p, n);
     x = (x ^ v) * 0x94D049BB133111EBull;
     return quint32(x ^ (x >> 32));
 }

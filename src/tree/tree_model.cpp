@@ -394,17 +394,17 @@ struct TreeModel::Impl {
             return lists[a].offset < lists[b].offset;
         };
         if (!std::is_sorted(byOffset.begin(), byOffset.end(), byPlace)) {
-            // Offsets are distinct and non-negative: two passes of a radix
-            // sort, sixteen bits each, order them in linear time.
+            // Offsets are distinct and non-negative: four passes of a radix
+            // sort, a byte each, order them in linear time.
             std::vector<qint32> other(byOffset.size());
-            for (int shift : {0, 16}) {
-                std::vector<std::size_t> start(65537, 0);
+            for (int shift = 0; shift < 32; shift += 8) {
+                std::size_t start[257] = {};
                 for (const qint32 i : byOffset)
-                    ++start[((quint32(lists[i].offset) >> shift) & 0xFFFF) + 1];
-                for (std::size_t k = 1; k < start.size(); ++k)
+                    ++start[((quint32(lists[i].offset) >> shift) & 0xFF) + 1];
+                for (std::size_t k = 1; k < 257; ++k)
                     start[k] += start[k - 1];
                 for (const qint32 i : byOffset)
-                    other[start[(quint32(lists[i].offset) >> shift) & 0xFFFF]++] = i;
+                    other[start[(quint32(lists[i].offset) >> shift) & 0xFF]++] = i;
                 byOffset.swap(other);
             }
         }

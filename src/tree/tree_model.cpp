@@ -519,7 +519,7 @@ struct TreeModel::Impl {
     // first sixteen (kept in the item) and then by the rest. A text with a
     // character that folds beyond Latin-1 (the micro sign) is compared through
     // the folding table, and any other text as a QString.
-    std::vector<qint32> sortedOrder(int position)
+    void sortItemsOf(int position)
     {
         const auto kids = children(position);
         constexpr qint32 kFolded = -1; // Latin-1, folded
@@ -622,11 +622,29 @@ struct TreeModel::Impl {
         } else {
             std::sort(items.begin(), items.end(), less);
         }
+    }
+
+    // The children of position in sorted order.
+    std::vector<qint32> sortedOrder(int position)
+    {
+        sortItemsOf(position);
         std::vector<qint32> order;
-        order.reserve(items.size());
-        for (const auto& item : items)
+        order.reserve(sortItems.size());
+        for (const auto& item : sortItems)
             order.push_back(item.child);
         return order;
+    }
+
+    // Sorts the children of position where they are, as settle() does for every
+    // flagged list.
+    void sortInPlace(int position)
+    {
+        sortItemsOf(position);
+        const auto kids = children(position);
+        for (std::size_t r = 0; r < kids.size(); ++r) {
+            kids[r] = sortItems[r].child;
+            nodes[kids[r]].row = qint32(r);
+        }
     }
 
     void applyOrder(int position, const std::vector<qint32>& order)
@@ -652,7 +670,7 @@ struct TreeModel::Impl {
                 continue;
             nodes[p].meta &= ~DirtyBit;
             if (sorted(p) && childCount(p) > 1)
-                applyOrder(p, sortedOrder(p));
+                sortInPlace(p);
         }
         release(dirty);
         release(sortItems);

@@ -4,9 +4,11 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstring>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -28,7 +30,8 @@ template <typename Visit> bool walk(const TreeModel& model, Visit visit)
             continue;
         }
         // Long lists (the roots, a group) jump across memory in display order:
-        // ask for the nodes a little ahead.
+        // ask for the nodes a little ahead, and for their own children (the
+        // downloads of a group) a little later, once their lists are in.
         if (count >= 64) {
             const std::size_t ahead = top.next;
             if (ahead + 24 < count)
@@ -37,6 +40,14 @@ template <typename Visit> bool walk(const TreeModel& model, Visit visit)
                 model.prefetch(top.children[ahead + 12], 1);
             if (ahead + 6 < count)
                 model.prefetch(top.children[ahead + 6], 2);
+            for (const auto& [distance, stage] : {std::pair{4, 0}, {2, 1}, {1, 2}}) {
+                if (ahead + std::size_t(distance) >= count)
+                    continue;
+                const std::span<const qint32> grandchildren =
+                    model.children(top.children[ahead + std::size_t(distance)]);
+                for (std::size_t k = 0; k < std::min<std::size_t>(grandchildren.size(), 8); ++k)
+                    model.prefetch(grandchildren[k], stage);
+            }
         }
         const int child = top.children[top.next++];
         if (!visit(child, static_cast<int>(stack.size()) - 1))

@@ -10,6 +10,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define TAVRIN_AVX2_SCAN 1
+#endif
 
 namespace {
 
@@ -69,6 +73,43 @@ qsizetype findLineEnd(const char* bytes, qsizetype i, qsizetype end, bool& high)
         high = high || c >= 0x80;
     }
     return end;
+}
+
+#if TAVRIN_AVX2_SCAN
+// The same thirty-two bytes at a time, for processors that have AVX2.
+__attribute__((target("avx2"))) qsizetype findLineEndAvx2(const char* bytes, qsizetype i,
+                                                          qsizetype end, bool& high)
+{
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    for (; i + 32 <= end; i += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
+        const unsigned stop = unsigned(_mm256_movemask_epi8(
+            _mm256_or_si256(_mm256_cmpeq_epi8(v, cr), _mm256_cmpeq_epi8(v, lf))));
+        const unsigned top = unsigned(_mm256_movemask_epi8(v));
+        if (stop) {
+            const int at = __builtin_ctz(stop);
+            const unsigned before = at == 0 ? 0u : (~0u >> (32 - at));
+            high = high || (top & before);
+            return i + at;
+        }
+        high = high || top;
+    }
+    return findLineEnd(bytes, i, end, high);
+}
+#endif
+
+// The scanner for this processor.
+using LineEndFinder = qsizetype (*)(const char*, qsizetype, qsizetype, bool&);
+LineEndFinder lineEndFinder()
+{
+#if TAVRIN_AVX2_SCAN
+    static const LineEndFinder finder =
+        __builtin_cpu_supports("avx2") ? &findLineEndAvx2 : &findLineEnd;
+    return finder;
+#else
+    return &findLineEnd;
+#endif
 }
 
 // The acceptance test of isAcceptedLine(), remembering the last heads that
@@ -173,10 +214,11 @@ LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
     bool high = false;       // a byte of that line so far is beyond ASCII
     // Takes apart the lines that end before `filled`; at the end of the file
     // also the last line, with or without a line ending.
+    const LineEndFinder findEnd = lineEndFinder();
     auto takeLines = [&](bool atEnd) {
         const char* bytes = data.data();
         while (lineStart < filled) {
-            const qsizetype end = findLineEnd(bytes, scan, filled, high);
+            const qsizetype end = findEnd(bytes, scan, filled, high);
             qsizetype next;
             if (end == filled) {
                 if (!atEnd) {

@@ -312,7 +312,13 @@ struct TreeModel::Impl {
 
     int newNode(int parent, int img, quint64 t, quint32 source)
     {
-        nodes.push_back({0, parent, 0, -1, (source & SourceMask) << SourceShift});
+        const quint32 meta = (source & SourceMask) << SourceShift;
+        if (Q_LIKELY(t < kBigTag && img >= 0 && img < kBigImage)) {
+            // The usual node: everything fits in its record.
+            nodes.push_back({quint32(t), parent, 0, -1, meta | (quint32(img) << ImageShift)});
+            return count();
+        }
+        nodes.push_back({0, parent, 0, -1, meta});
         const int position = count();
         setTag(position, t);
         setImageAt(position, img);
@@ -780,10 +786,12 @@ int TreeModel::addDerivedNodes(int parent, const NodeSource* source, const quint
     for (int i = 0; i < n; ++i)
         d->newNode(parent, images[i], tags[i], number);
     Impl::ChildList& l = d->roomFor(parent, n);
+    qint32* kids = d->arena.data() + l.offset + l.size;
     for (int i = 0; i < n; ++i) {
-        d->arena[l.offset + l.size] = first + i;
-        d->nodes[first + i].row = l.size++;
+        kids[i] = first + i;
+        d->nodes[first + i].row = l.size + i;
     }
+    l.size += n;
     if (d->sorted(parent))
         d->markDirty(parent);
     return first;

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <span>
 #include <string>
@@ -29,22 +30,28 @@ template <typename Visit> bool walk(const TreeModel& model, Visit visit)
             stack.pop_back();
             continue;
         }
-        // Long lists (the roots, a group) jump across memory in display order:
-        // ask for the nodes a little ahead, and for their own children (the
-        // downloads of a group) a little later, once their lists are in.
+        // Long lists (the roots, a group) may jump across memory in display
+        // order (sorted downloads, groups): ask for the nodes a little ahead,
+        // and for their own children (the downloads of a group) a little later,
+        // once their lists are in. A list that runs in order needs none of it.
+        const int here = top.children[top.next];
+        const auto far = [here](int position) { return std::abs(position - here) > 4096; };
         if (count >= 64) {
             const std::size_t ahead = top.next;
-            if (ahead + 24 < count)
+            if (ahead + 24 < count && far(top.children[ahead + 24]))
                 model.prefetch(top.children[ahead + 24], 0);
-            if (ahead + 12 < count)
+            if (ahead + 12 < count && far(top.children[ahead + 12]))
                 model.prefetch(top.children[ahead + 12], 1);
-            if (ahead + 6 < count)
+            if (ahead + 6 < count && far(top.children[ahead + 6]))
                 model.prefetch(top.children[ahead + 6], 2);
             for (const auto& [distance, stage] : {std::pair{4, 0}, {2, 1}, {1, 2}}) {
                 if (ahead + std::size_t(distance) >= count)
                     continue;
-                const std::span<const qint32> grandchildren =
-                    model.children(top.children[ahead + std::size_t(distance)]);
+                const int node = top.children[ahead + std::size_t(distance)];
+                const std::span<const qint32> grandchildren = model.children(node);
+                // Details lie right after their download: nothing to fetch.
+                if (grandchildren.empty() || grandchildren[0] == node + 1)
+                    continue;
                 for (std::size_t k = 0; k < std::min<std::size_t>(grandchildren.size(), 8); ++k)
                     model.prefetch(grandchildren[k], stage);
             }

@@ -509,10 +509,10 @@ struct TreeModel::Impl {
     }
 
     struct SortItem {
-        quint64 lead[2]; // the first sixteen folded bytes, big-endian, zero-filled
+        quint64 lead[3]; // the first 24 folded bytes, big-endian, zero-filled
         qint32 child;
         qint32 wide;    // index into the wide texts, or kFolded / kRaw
-        quint32 offset; // in rest: the folded bytes after the first sixteen,
+        quint32 offset; // in rest: the folded bytes after the first 24,
         quint32 size;   // or all of a raw text; size: of the whole text
     };
     std::vector<SortItem, LargePageAllocator<SortItem>> sortItems;
@@ -522,7 +522,7 @@ struct TreeModel::Impl {
     // Children in sorted order. Texts are read once each: derived texts are
     // built on every read, and a sort reads each one about log n times. A
     // Latin-1 text is folded once; folded texts then compare as bytes, by their
-    // first sixteen (kept in the item) and then by the rest. A text with a
+    // first 24 (kept in the item) and then by the rest. A text with a
     // character that folds beyond Latin-1 (the micro sign) is compared through
     // the folding table, and any other text as a QString.
     void sortItemsOf(int position)
@@ -530,7 +530,8 @@ struct TreeModel::Impl {
         const auto kids = children(position);
         constexpr qint32 kFolded = -1; // Latin-1, folded
         constexpr qint32 kRaw = -2;    // Latin-1, as it is
-        constexpr std::size_t kLead = 16;
+        constexpr std::size_t kWords = 3;
+        constexpr std::size_t kLead = 8 * kWords;
         using Item = SortItem;
         const auto& fold = latin1Folding();
         // Scratch kept between the many small sorts of one fill.
@@ -544,7 +545,7 @@ struct TreeModel::Impl {
         for (qint32 c : kids) {
             text.clear();
             if (!appendTextOf(c, text)) {
-                items.push_back({{0, 0}, c, qint32(wideTexts.size()), 0, 0});
+                items.push_back({{0, 0, 0}, c, qint32(wideTexts.size()), 0, 0});
                 wideTexts.push_back(textOf(c));
                 continue;
             }
@@ -561,13 +562,13 @@ struct TreeModel::Impl {
                 text.clear();
                 appendTextOf(c, text); // as it was
                 rest.insert(rest.end(), text.begin(), text.end());
-                items.push_back({{0, 0}, c, kRaw, offset, quint32(size)});
+                items.push_back({{0, 0, 0}, c, kRaw, offset, quint32(size)});
                 continue;
             }
-            SortItem item{{0, 0}, c, kFolded, offset, quint32(size)};
+            SortItem item{{0, 0, 0}, c, kFolded, offset, quint32(size)};
             char lead[kLead] = {};
             std::memcpy(lead, text.data(), std::min(size, kLead));
-            for (int w = 0; w < 2; ++w) {
+            for (std::size_t w = 0; w < kWords; ++w) {
                 quint64 v = 0;
                 for (int k = 0; k < 8; ++k)
                     v = (v << 8) | static_cast<unsigned char>(lead[w * 8 + k]);
@@ -597,10 +598,9 @@ struct TreeModel::Impl {
         const auto less = [&](const Item& a, const Item& b) {
             int c;
             if (a.wide == kFolded && b.wide == kFolded) {
-                if (a.lead[0] != b.lead[0])
-                    return a.lead[0] < b.lead[0];
-                if (a.lead[1] != b.lead[1])
-                    return a.lead[1] < b.lead[1];
+                for (std::size_t w = 0; w < kWords; ++w)
+                    if (a.lead[w] != b.lead[w])
+                        return a.lead[w] < b.lead[w];
                 const std::string_view ra(rest.data() + a.offset,
                                           a.size > kLead ? a.size - kLead : 0);
                 const std::string_view rb(rest.data() + b.offset,

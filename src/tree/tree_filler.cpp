@@ -64,13 +64,20 @@ std::pair<QLatin1StringView, QLatin1StringView> splitLatin1DateTime(QLatin1Strin
 
 } // namespace
 
-TreeFiller::TreeFiller(const Formats& formats) : formats_(formats) {}
+TreeFiller::TreeFiller(const Formats& formats)
+    : formats_(formats), groupTexts_(std::make_unique<TextStore>())
+{
+}
+
+TreeFiller::~TreeFiller() = default;
 
 void TreeFiller::release()
 {
     std::vector<const LogEntry*>().swap(records_);
     std::vector<RecordText>().swap(groups_);
     std::vector<int>().swap(groupNodes_);
+    std::vector<quint32>().swap(groupHashes_);
+    groupTexts_ = std::make_unique<TextStore>();
 }
 
 bool TreeFiller::fill(TreeModel& model, const LogEntries& entries, SortOrder order, bool wideDate,
@@ -84,6 +91,8 @@ bool TreeFiller::fill(TreeModel& model, const LogEntries& entries, SortOrder ord
     wideDate_ = wideDate;
     groups_.clear();
     groupNodes_.clear();
+    groupHashes_.clear();
+    groupTexts_ = std::make_unique<TextStore>();
     groupTable_.clear();
     lastGroup_ = -1;
 
@@ -261,13 +270,17 @@ int TreeFiller::groupNode(TreeModel& model, const LogEntry& entry)
     std::size_t i = hash & mask;
     for (; groupTable_[i] != 0; i = (i + 1) & mask) {
         const int g = groupTable_[i] - 1;
-        if (sameText(part, groups_[std::size_t(g)])) {
+        if (groupHashes_[std::size_t(g)] == hash && sameText(part, groups_[std::size_t(g)])) {
             lastGroup_ = g;
             return groupNodes_[std::size_t(g)];
         }
     }
     const int g = int(groups_.size());
-    groups_.push_back(part);
+    // A copy of the part, close to the other groups' rather than in a record
+    // of long ago: every record of the log looks its group up.
+    groups_.push_back(part.latin1View() ? groupTexts_->add(part.latin1())
+                                        : groupTexts_->add(QStringView(part.toString())));
+    groupHashes_.push_back(hash);
     const int image = order_ == SortOrder::SortByLocal ? TreeImages::Folder : TreeImages::Calendar;
     const int node = model.addDerivedNode(0, this, tagOf(g, Group), image);
     model.setSorted(node, true);
@@ -277,7 +290,7 @@ int TreeFiller::groupNode(TreeModel& model, const LogEntry& entry)
         std::vector<qint32> table(groupTable_.size() * 2, 0);
         mask = table.size() - 1;
         for (std::size_t n = 0; n < groups_.size(); ++n) {
-            std::size_t at = hashText(groups_[n]) & mask;
+            std::size_t at = groupHashes_[n] & mask;
             while (table[at] != 0)
                 at = (at + 1) & mask;
             table[at] = qint32(n) + 1;
@@ -413,10 +426,17 @@ void TreeFiller::prefetch(quint64 tag, int stage) const
         prefetchLine(slot);
         return;
     }
-    // A record and the texts made with it lie together.
-    const char* entry = reinterpret_cast<const char*>(*slot);
-    for (int line = 0; line < 5; ++line)
-        prefetchLine(entry + 64 * line);
+    const LogEntry* record = *slot;
+    if (stage == 1) {
+        // A record and the texts made with it lie together.
+        const char* entry = reinterpret_cast<const char*>(record);
+        for (int line = 0; line < 5; ++line)
+            prefetchLine(entry + 64 * line);
+        return;
+    }
+    // The finish text was made later, elsewhere.
+    if (!record->dateFinished.isEmpty())
+        prefetchLine(record->dateFinished.rawLatin1());
 }
 
 const LogEntry* TreeFiller::record(quint64 tag) const

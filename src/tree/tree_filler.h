@@ -5,6 +5,7 @@
 #include "tree/tree_model.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
     using Progress = std::function<bool(int record)>;
 
     explicit TreeFiller(const Formats& formats);
+    ~TreeFiller() override;
 
     // Clears the model and fills it. Gives false when the progress callback stopped it.
     bool fill(TreeModel& model, const LogEntries& entries, SortOrder order, bool wideDate,
@@ -68,7 +70,9 @@ private:
     std::vector<const LogEntry*> records_; // by record number - 1
     SortOrder order_ = SortOrder::SortNone;
     bool wideDate_ = false;
-    std::vector<RecordText> groups_; // by group number
+    std::vector<RecordText> groups_; // by group number; kept in groupTexts_
+    std::vector<quint32> groupHashes_;
+    std::unique_ptr<TextStore> groupTexts_;
     std::vector<int> groupNodes_;    // their positions
     std::vector<qint32> groupTable_; // open addressing: group number + 1, 0 free
     int lastGroup_ = -1;

@@ -669,9 +669,62 @@ struct TreeModel::Impl {
     }
 
     // Sorts what waited for the end of a fill.
+    // See TreeModel::prefetch().
+    void prefetchNode(int position, int stage) const
+    {
+        switch (stage) {
+        case 0:
+            // The node and the few after it (a download's details).
+            for (int k = 0; k < 3; ++k)
+                prefetchLine(reinterpret_cast<const char*>(&nodes[position]) + 64 * k);
+            break;
+        case 1: {
+            if (const qint32 l = nodes[position].list; l >= 0)
+                prefetchLine(&lists[l]);
+            if (const quint32 s = sourceNumber(position))
+                sources[s]->prefetch(tagAt(position), 0);
+            break;
+        }
+        case 2: {
+            if (const qint32 l = nodes[position].list; l >= 0)
+                prefetchLine(arena.data() + lists[l].offset);
+            if (const quint32 s = sourceNumber(position))
+                sources[s]->prefetch(tagAt(position), 1);
+            break;
+        }
+        default:
+            if (const quint32 s = sourceNumber(position))
+                sources[s]->prefetch(tagAt(position), 2);
+            break;
+        }
+    }
+
+    // Asks for the children of the list `ahead` places on, at a stage.
+    void prefetchChildren(std::size_t ahead, int stage)
+    {
+        if (ahead >= dirty.size())
+            return;
+        const auto kids = children(dirty[ahead]);
+        for (std::size_t k = 0; k < std::min<std::size_t>(kids.size(), 8); ++k)
+            prefetchNode(kids[k], stage);
+    }
+
     void settle()
     {
-        for (qint32 p : dirty) {
+        // The lists of a grouped fill are many and short, their children read
+        // from all over the records: ask for what the next lists read.
+        const bool many = dirty.size() >= 64;
+        for (std::size_t i = 0; i < dirty.size(); ++i) {
+            if (many) {
+                if (i + 12 < dirty.size())
+                    prefetchNode(dirty[i + 12], 1);
+                if (i + 8 < dirty.size())
+                    prefetchNode(dirty[i + 8], 2);
+                prefetchChildren(i + 6, 0);
+                prefetchChildren(i + 4, 1);
+                prefetchChildren(i + 2, 2);
+            }
+            const qint32 p = dirty[i];
             if (!(nodes[p].meta & DirtyBit))
                 continue;
             nodes[p].meta &= ~DirtyBit;
@@ -863,27 +916,8 @@ bool TreeModel::textPieces(int position, TextPieces& pieces) const
 
 void TreeModel::prefetch(int position, int stage) const
 {
-    if (!d->valid(position))
-        return;
-    switch (stage) {
-    case 0:
-        prefetchLine(&d->nodes[position]);
-        break;
-    case 1: {
-        if (const qint32 l = d->nodes[position].list; l >= 0)
-            prefetchLine(&d->lists[l]);
-        if (const quint32 s = d->sourceNumber(position))
-            d->sources[s]->prefetch(d->tagAt(position), 0);
-        break;
-    }
-    default: {
-        if (const qint32 l = d->nodes[position].list; l >= 0)
-            prefetchLine(d->arena.data() + d->lists[l].offset);
-        if (const quint32 s = d->sourceNumber(position))
-            d->sources[s]->prefetch(d->tagAt(position), 1);
-        break;
-    }
-    }
+    if (d->valid(position))
+        d->prefetchNode(position, stage);
 }
 
 bool TreeModel::NodeSource::appendLatin1Text(quint64 tag, std::string& out) const

@@ -58,9 +58,9 @@ public:
         // The text as pieces, without copying; false when it has to be made
         // (use appendLatin1Text() then). The default gives false.
         virtual bool textPieces(quint64 tag, TextPieces& pieces) const;
-        // A hint that the node will be read soon, given twice, a little apart:
-        // stage 0 may start loading what leads to the node's data, stage 1 the
-        // data itself. The default does nothing.
+        // A hint that the node will be read soon, given in stages a little
+        // apart: stage 0 may start loading what leads to the node's data, stage
+        // 1 the data itself, stage 2 what that leads to. The default does nothing.
         virtual void prefetch(quint64 tag, int stage) const;
     };
 
@@ -125,8 +125,8 @@ public:
     // The positions of the children in display order, for walks that read the
     // whole tree; valid until the tree changes.
     std::span<const qint32> children(int position) const;
-    // A hint for a walk that will read this node soon: stages 0, 1 and 2, given
-    // in this order some nodes apart, bring its cells, its children list and its
+    // A hint for a walk that will read this node soon: stages 0 to 3, given in
+    // this order some nodes apart, bring its cells, its children list and its
     // source's data into the cache. Reading many nodes in display order jumps
     // across memory; the hint hides most of the waiting.
     void prefetch(int position, int stage) const;

@@ -38,16 +38,16 @@ template <typename Visit> bool walk(const TreeModel& model, Visit visit)
         const auto far = [here](int position) { return std::abs(position - here) > 4096; };
         if (count >= 64) {
             const std::size_t ahead = top.next;
-            if (ahead + 24 < count && far(top.children[ahead + 24]))
-                model.prefetch(top.children[ahead + 24], 0);
-            if (ahead + 12 < count && far(top.children[ahead + 12]))
-                model.prefetch(top.children[ahead + 12], 1);
-            if (ahead + 6 < count && far(top.children[ahead + 6]))
-                model.prefetch(top.children[ahead + 6], 2);
-            for (const auto& [distance, stage] : {std::pair{4, 0}, {2, 1}, {1, 2}}) {
-                if (ahead + std::size_t(distance) >= count)
+            for (const auto& [distance, stage] : {std::pair{32, 0}, {24, 1}, {16, 2}, {8, 3}}) {
+                const std::size_t at = ahead + std::size_t(distance);
+                if (at < count && far(top.children[at]))
+                    model.prefetch(top.children[at], stage);
+            }
+            for (const auto& [distance, stage] : {std::pair{8, 0}, {4, 1}, {2, 2}, {1, 3}}) {
+                const std::size_t at = ahead + std::size_t(distance);
+                if (at >= count)
                     continue;
-                const int node = top.children[ahead + std::size_t(distance)];
+                const int node = top.children[at];
                 const std::span<const qint32> grandchildren = model.children(node);
                 // Details lie right after their download: nothing to fetch.
                 if (grandchildren.empty() || grandchildren[0] == node + 1)

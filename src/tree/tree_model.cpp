@@ -668,7 +668,6 @@ struct TreeModel::Impl {
         dirty.push_back(position);
     }
 
-    // Sorts what waited for the end of a fill.
     // See TreeModel::prefetch().
     void prefetchNode(int position, int stage) const
     {
@@ -709,6 +708,7 @@ struct TreeModel::Impl {
             prefetchNode(kids[k], stage);
     }
 
+    // Sorts what waited for the end of a fill.
     void settle()
     {
         // The lists of a grouped fill are many and short, their children read

@@ -1,5 +1,7 @@
 #include "log/log_loader.h"
 
+#include "log/read_ahead.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -245,6 +247,27 @@ LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
         }
     };
 
+    // The bytes the file has now are read on a second thread while the lines
+    // of what is in are taken apart here.
+    if (size > kPiece) {
+        const ReadAhead ahead(file, data.data(), qsizetype(size), kPiece);
+        for (;;) {
+            const ReadAhead::State state = ahead.waitBeyond(filled);
+            if (state.failed) {
+                result.status = LogLoadResult::Status::ReadFailed;
+                return result;
+            }
+            if (state.ready > filled) {
+                filled = state.ready;
+                takeLines(false);
+                if (progress)
+                    progress(filled, qMax<qint64>(size, filled));
+            }
+            if (state.done && state.ready == filled)
+                break;
+        }
+    }
+    // Then whatever it has more, or all of a small file.
     for (;;) {
         if (filled == data.capacity() && !data.reserve(filled + kPiece)) {
             result.status = LogLoadResult::Status::ReadFailed;

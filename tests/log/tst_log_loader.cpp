@@ -56,13 +56,16 @@ private Q_SLOTS:
         QTest::newRow("CRLF") << QByteArray("03/15/01 a\r\n03/16/01 b\r\n") << two << qint64(0);
         QTest::newRow("LF") << QByteArray("03/15/01 a\n03/16/01 b\n") << two << qint64(0);
         QTest::newRow("CR") << QByteArray("03/15/01 a\r03/16/01 b\r") << two << qint64(0);
-        QTest::newRow("no final ending") << QByteArray("03/15/01 a\r\n03/16/01 b") << two << qint64(0);
+        QTest::newRow("no final ending")
+            << QByteArray("03/15/01 a\r\n03/16/01 b") << two << qint64(0);
         QTest::newRow("mixed") << QByteArray("03/15/01 a\r03/16/01 b\n\r\n") << two << qint64(1);
-        QTest::newRow("LF CR is two endings") << QByteArray("03/15/01 a\n\r03/16/01 b") << two << qint64(1);
-        QTest::newRow("blank lines are bad") << QByteArray("\r\n03/15/01 a\r\n\r\n03/16/01 b\r\n") << two
-                                             << qint64(2);
+        QTest::newRow("LF CR is two endings")
+            << QByteArray("03/15/01 a\n\r03/16/01 b") << two << qint64(1);
+        QTest::newRow("blank lines are bad")
+            << QByteArray("\r\n03/15/01 a\r\n\r\n03/16/01 b\r\n") << two << qint64(2);
         QTest::newRow("undated lines are bad")
-            << QByteArray("GetRight\r\n03/15/01 a\r\nnoise\r\n03/16/01 b\r\nend\r\n") << two << qint64(3);
+            << QByteArray("GetRight\r\n03/15/01 a\r\nnoise\r\n03/16/01 b\r\nend\r\n") << two
+            << qint64(3);
     }
 
     void lineEndings()
@@ -81,24 +84,27 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
         QTest::newRow("ascii") << QByteArray("03/15/01 plain") << "03/15/01 plain";
-        QTest::newRow("utf-8") << QByteArray("03/15/01 caf\xc3\xa9") << QString::fromUtf8("03/15/01 café");
-        QTest::newRow("windows-1252") << QByteArray("03/15/01 caf\xe9 \x80 \x96")
-                                      << QString::fromUtf8("03/15/01 café € –");
+        QTest::newRow("utf-8") << QByteArray("03/15/01 caf\xc3\xa9")
+                               << QString::fromUtf8("03/15/01 café");
+        QTest::newRow("windows-1252")
+            << QByteArray("03/15/01 caf\xe9 \x80 \x96") << QString::fromUtf8("03/15/01 café € –");
     }
 
     void decoding()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        const auto result = loadLogFile(write(QStringLiteral("decode.log"), bytes + "\r\n"), usDates());
+        const auto result =
+            loadLogFile(write(QStringLiteral("decode.log"), bytes + "\r\n"), usDates());
         QCOMPARE(linesOf(result.lines), QStringList{text});
     }
 
     void firstAndLastDates()
     {
-        const auto result = loadLogFile(
-            write(QStringLiteral("dates.log"), "03/15/2001 09:00:00 - a\r\nnoise\r\n03/16/01 10:00:00 - b\r\n"),
-            usDates());
+        const auto result =
+            loadLogFile(write(QStringLiteral("dates.log"),
+                              "03/15/2001 09:00:00 - a\r\nnoise\r\n03/16/01 10:00:00 - b\r\n"),
+                        usDates());
         QCOMPARE(result.firstLogDate, QStringLiteral("03/15/2001"));
         QCOMPARE(result.lastLogDate, QStringLiteral("03/16/01"));
         QVERIFY(!result.stamp.isEmpty());
@@ -116,6 +122,55 @@ private Q_SLOTS:
         QCOMPARE(result.lines.count(), 250);
         QCOMPARE(result.badRecords, qint64(3));
         QCOMPARE(result.lines.line(250), QStringLiteral("03/15/01 09:00:00 - line 249"));
+    }
+
+    // A log larger than the pieces it is read in (and read on a second thread),
+    // with a CR LF placed across or just beside a piece's end: every line comes
+    // out whole and in order, the undated ones counted.
+    void largeLogAcrossPieces_data()
+    {
+        QTest::addColumn<qsizetype>("crAt");
+        constexpr qsizetype MiB = 1024 * 1024;
+        QTest::newRow("CR ends the first piece") << 4 * MiB - 1;
+        QTest::newRow("CR LF starts the second piece") << 4 * MiB;
+        QTest::newRow("CR LF ends the first piece") << 4 * MiB - 2;
+        QTest::newRow("CR ends the second piece") << 8 * MiB - 1;
+    }
+
+    void largeLogAcrossPieces()
+    {
+        QFETCH(qsizetype, crAt);
+        QByteArray content;
+        QStringList expected;
+        qint64 bad = 0;
+        const char* const endings[] = {"\r\n", "\n", "\r"};
+        auto addLines = [&](qsizetype until) {
+            for (int i = int(expected.size()); content.size() < until; ++i) {
+                if (i % 1000 == 999) {
+                    content += "-- noise --\r\n";
+                    ++bad;
+                }
+                QByteArray text = "03/15/01 09:00:00 - line " + QByteArray::number(i) + ' ' +
+                                  QByteArray(i % 37, 'x');
+                if (i % 777 == 0)
+                    text += "caf\xc3\xa9";
+                content += text + endings[i % 3];
+                expected << QString::fromUtf8(text);
+            }
+        };
+        addLines(crAt - 200);
+        const QByteArray head = "03/15/01 09:00:00 - across ";
+        const QByteArray across = head + QByteArray(crAt - content.size() - head.size(), 'y');
+        content += across + "\r\n";
+        expected << QString::fromLatin1(across);
+        QCOMPARE(content.indexOf("\r\n", crAt - 1), crAt);
+        addLines(9 * 1024 * 1024);
+
+        const auto result = loadLogFile(write(QStringLiteral("large.log"), content), usDates());
+        QCOMPARE(result.status, LogLoadResult::Status::Loaded);
+        QCOMPARE(result.badRecords, bad);
+        QCOMPARE(result.lines.count(), expected.size());
+        QCOMPARE(linesOf(result.lines), expected);
     }
 
     void unreadablePaths()
@@ -163,7 +218,8 @@ private Q_SLOTS:
         outcome = session.loadLogFile(write(QStringLiteral("bad.log"), "x\r\ny\r\n"));
         QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::None);
 
-        outcome = session.loadLogFile(write(QStringLiteral("three.log"), "a\r\n03/15/01 a\r\n\r\nb\r\n"));
+        outcome =
+            session.loadLogFile(write(QStringLiteral("three.log"), "a\r\n03/15/01 a\r\n\r\nb\r\n"));
         QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::BadRecords);
         QCOMPARE(outcome.badRecords, qint64(3));
     }

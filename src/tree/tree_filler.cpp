@@ -69,7 +69,19 @@ TreeFiller::TreeFiller(const Formats& formats)
 {
 }
 
+TreeFiller::TreeFiller(const TreeFiller& from, std::unique_ptr<Formats> formats)
+    : ownFormats_(std::move(formats)), formats_(*ownFormats_), records_(from.records_),
+      order_(from.order_), wideDate_(from.wideDate_), groups_(from.groups_)
+{
+}
+
 TreeFiller::~TreeFiller() = default;
+
+std::unique_ptr<TreeModel::NodeSource> TreeFiller::copyForThread() const
+{
+    return std::unique_ptr<TreeFiller>(
+        new TreeFiller(*this, std::make_unique<Formats>(formats_.locale())));
+}
 
 void TreeFiller::release()
 {

@@ -37,8 +37,12 @@ public:
     bool appendLatin1Key(quint64 tag, std::string& out) const override;
     void prefetch(quint64 tag, int stage) const override;
     bool textPieces(quint64 tag, TreeModel::TextPieces& pieces) const override;
+    // Reads the records and groups of this filler, so it must not outlive them.
+    std::unique_ptr<TreeModel::NodeSource> copyForThread() const override;
 
 private:
+    TreeFiller(const TreeFiller& from, std::unique_ptr<Formats> formats);
+
     enum Kind : quint8 {
         Download,
         Started,
@@ -66,6 +70,7 @@ private:
     int groupNode(TreeModel& model, const LogEntry& entry);
     const RecordText* group(quint64 tag) const;
 
+    std::unique_ptr<Formats> ownFormats_; // a copy's: formats remember what they made
     const Formats& formats_;
     std::vector<const LogEntry*> records_; // by record number - 1
     SortOrder order_ = SortOrder::SortNone;

@@ -238,29 +238,33 @@ struct TreeModel::Impl {
         return (nodes[position].meta >> SourceShift) & SourceMask;
     }
 
-    QString keyOf(int position) const
+    // Keys and texts, with derived nodes read through `from` (the sources by
+    // number: these or a thread reader's copies).
+    QString keyOf(int position, const NodeSource* const* from = nullptr) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->key(tagAt(position)) : keys[nodes[position].tag];
+        return s ? (from ? from : sources.data())[s]->key(tagAt(position))
+                 : keys[nodes[position].tag];
     }
 
-    QString textOf(int position) const
+    QString textOf(int position, const NodeSource* const* from = nullptr) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->text(tagAt(position)) : texts[nodes[position].tag];
+        return s ? (from ? from : sources.data())[s]->text(tagAt(position))
+                 : texts[nodes[position].tag];
     }
 
-    bool appendTextOf(int position, std::string& out) const
+    bool appendTextOf(int position, std::string& out, const NodeSource* const* from = nullptr) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->appendLatin1Text(tagAt(position), out)
+        return s ? (from ? from : sources.data())[s]->appendLatin1Text(tagAt(position), out)
                  : appendIfLatin1(texts[nodes[position].tag], out);
     }
 
-    bool appendKeyOf(int position, std::string& out) const
+    bool appendKeyOf(int position, std::string& out, const NodeSource* const* from = nullptr) const
     {
         const quint32 s = sourceNumber(position);
-        return s ? sources[s]->appendLatin1Key(tagAt(position), out)
+        return s ? (from ? from : sources.data())[s]->appendLatin1Key(tagAt(position), out)
                  : appendIfLatin1(keys[nodes[position].tag], out);
     }
 
@@ -900,6 +904,55 @@ bool TreeModel::appendLatin1Key(int position, std::string& out) const
 }
 
 void TreeModel::NodeSource::prefetch(quint64, int) const {}
+
+std::unique_ptr<TreeModel::NodeSource> TreeModel::NodeSource::copyForThread() const
+{
+    return nullptr;
+}
+
+TreeModel::ThreadReader::ThreadReader(const TreeModel& model) : model_(model)
+{
+    sources_.push_back(nullptr); // number 0: stored nodes
+    for (std::size_t s = 1; s < model.d->sources.size(); ++s) {
+        copies_.push_back(model.d->sources[s]->copyForThread());
+        valid_ = valid_ && copies_.back();
+        sources_.push_back(copies_.back().get());
+    }
+}
+
+TreeModel::ThreadReader::~ThreadReader() = default;
+
+QString TreeModel::ThreadReader::key(int position) const
+{
+    return model_.d->valid(position) ? model_.d->keyOf(position, sources_.data()) : QString();
+}
+
+QString TreeModel::ThreadReader::text(int position) const
+{
+    return model_.d->valid(position) ? model_.d->textOf(position, sources_.data()) : QString();
+}
+
+bool TreeModel::ThreadReader::appendLatin1Text(int position, std::string& out) const
+{
+    if (!model_.d->valid(position))
+        return true;
+    const std::size_t at = out.size();
+    if (model_.d->appendTextOf(position, out, sources_.data()))
+        return true;
+    out.resize(at);
+    return false;
+}
+
+bool TreeModel::ThreadReader::appendLatin1Key(int position, std::string& out) const
+{
+    if (!model_.d->valid(position))
+        return true;
+    const std::size_t at = out.size();
+    if (model_.d->appendKeyOf(position, out, sources_.data()))
+        return true;
+    out.resize(at);
+    return false;
+}
 
 bool TreeModel::NodeSource::textPieces(quint64, TextPieces&) const
 {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 // The download tree: nodes with a key, a text, an image (1-based index into the
 // tree's image list), a parent and a sorted flag for their children. Nodes are
@@ -62,6 +63,30 @@ public:
         // apart: stage 0 may start loading what leads to the node's data, stage
         // 1 the data itself, stage 2 what that leads to. The default does nothing.
         virtual void prefetch(quint64 tag, int stage) const;
+        // A source that gives the same keys and texts and may be read on another
+        // thread while this one is read on its own (each remembers what it
+        // formats for itself); nullptr, the default, when there is none.
+        virtual std::unique_ptr<NodeSource> copyForThread() const;
+    };
+
+    // Reads keys and texts on a thread of its own while the tree is not changed:
+    // derived nodes are read through copies of their sources. Made on the
+    // model's thread; of no use (isValid() false) when a source gives no copy.
+    class ThreadReader {
+    public:
+        explicit ThreadReader(const TreeModel& model);
+        ~ThreadReader();
+        bool isValid() const { return valid_; }
+        QString key(int position) const;
+        QString text(int position) const;
+        bool appendLatin1Text(int position, std::string& out) const;
+        bool appendLatin1Key(int position, std::string& out) const;
+
+    private:
+        const TreeModel& model_;
+        std::vector<std::unique_ptr<NodeSource>> copies_;
+        std::vector<const NodeSource*> sources_; // by source number
+        bool valid_ = true;
     };
 
     explicit TreeModel(QObject* parent = nullptr);

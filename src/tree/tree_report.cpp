@@ -2,27 +2,33 @@
 
 #include "tree/tree_model.h"
 
+#include <QScopeGuard>
 #include <QtGlobal>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// Visits every node in display order, depth first, with its depth (0 for a root).
-template <typename Visit> bool walk(const TreeModel& model, Visit visit)
+// Visits the nodes and all below them in display order, depth first, with
+// their depth (`depth` for the nodes given).
+template <typename Visit>
+bool walk(const TreeModel& model, std::span<const qint32> nodes, int depth, Visit visit)
 {
     // An explicit stack: a deep tree must not exhaust the call stack.
     struct Frame {
         std::span<const qint32> children;
         std::size_t next;
     };
-    std::vector<Frame> stack{{model.children(0), 0}};
+    std::vector<Frame> stack{{nodes, 0}};
     while (!stack.empty()) {
         Frame& top = stack.back();
         const std::size_t count = top.children.size();
@@ -57,7 +63,7 @@ template <typename Visit> bool walk(const TreeModel& model, Visit visit)
             }
         }
         const int child = top.children[top.next++];
-        if (!visit(child, static_cast<int>(stack.size()) - 1))
+        if (!visit(child, depth + static_cast<int>(stack.size()) - 1))
             return false;
         const std::span<const qint32> grandchildren = model.children(child);
         if (!grandchildren.empty())
@@ -113,11 +119,207 @@ void latin1ToUtf8(std::string& out, std::size_t from)
     }
 }
 
+// A stretch of the report that can be made apart from the others: a node's
+// own line alone (a large group, whose children are stretches of their own)
+// or some nodes with everything below them.
+struct Stretch {
+    int head = 0; // the node whose line alone this is, or 0
+    std::span<const qint32> nodes;
+    int depth = 0;
+};
+
+// About this many lines per stretch: large enough to keep a thread busy for a
+// while, small enough that the few made ahead of the writing take little memory.
+constexpr std::size_t kStretchLines = 4096;
+
+// The report cut into stretches, in order. A node's lines are guessed from its
+// children, without walking the tree: a download has up to seven details.
+std::vector<Stretch> stretchesOf(const TreeModel& model)
+{
+    std::vector<Stretch> stretches;
+    const std::span<const qint32> roots = model.children(0);
+    std::size_t from = 0, lines = 0;
+    auto close = [&](std::size_t to) {
+        if (to > from)
+            stretches.push_back({0, roots.subspan(from, to - from), 0});
+        from = to;
+        lines = 0;
+    };
+    for (std::size_t r = 0; r < roots.size(); ++r) {
+        const std::span<const qint32> children = model.children(roots[r]);
+        if (children.size() * 8 < kStretchLines) {
+            lines += 1 + children.size() * 8;
+            if (lines >= kStretchLines)
+                close(r + 1);
+            continue;
+        }
+        close(r);
+        stretches.push_back({roots[r], {}, 0});
+        for (std::size_t c = 0; c < children.size(); c += kStretchLines / 8)
+            stretches.push_back(
+                {0, children.subspan(c, std::min(kStretchLines / 8, children.size() - c)), 1});
+        from = r + 1;
+    }
+    close(roots.size());
+    return stretches;
+}
+
+// Appends one node's line as UTF-8 to out. Lines are gathered as Latin-1 (nearly
+// always plain ASCII) and turned into UTF-8 in place from `plain` on; a line
+// beyond Latin-1 goes through QString.
+template <typename Reader>
+void appendLine(const Reader& reader, int node, int depth, std::string& out, std::size_t& plain)
+{
+    const std::size_t start = out.size();
+    out.append(std::size_t(depth) * 2, ' ');
+    const bool latin1 = reader.appendLatin1Key(node, out) && (out.push_back('\t'), true) &&
+                        reader.appendLatin1Text(node, out);
+    if (latin1) {
+        out.push_back('\n');
+        return;
+    }
+    out.resize(start);
+    latin1ToUtf8(out, plain);
+    const QByteArray line = (QString(depth * 2, QLatin1Char(' ')) + reader.key(node) +
+                             QLatin1Char('\t') + reader.text(node) + QLatin1Char('\n'))
+                                .toUtf8();
+    out.append(line.constData(), std::size_t(line.size()));
+    plain = out.size();
+}
+
+// The UTF-8 text of one stretch, in out (emptied first).
+template <typename Reader>
+void makeStretch(const TreeModel& model, const Reader& reader, const Stretch& stretch,
+                 std::string& out)
+{
+    out.clear();
+    std::size_t plain = 0;
+    if (stretch.head)
+        appendLine(reader, stretch.head, stretch.depth, out, plain);
+    walk(model, stretch.nodes, stretch.depth, [&](int node, int depth) {
+        appendLine(reader, node, depth, out, plain);
+        return true;
+    });
+    latin1ToUtf8(out, plain);
+}
+
+bool writeAll(QIODevice& device, const std::string& text)
+{
+    return text.empty() || device.write(text.data(), qint64(text.size())) == qint64(text.size());
+}
+
+// Stretches made on a second thread while this one makes others and writes
+// them out in order. The helper reads the tree through a reader of its own.
+// The texts' buffers go round: a written one holds the next stretch made.
+class StretchPipeline {
+public:
+    StretchPipeline(const TreeModel& model, const std::vector<Stretch>& stretches)
+        : model_(model), stretches_(stretches), texts_(stretches.size()),
+          done_(stretches.size(), 0), reader_(model)
+    {
+    }
+
+    bool canRun() const { return reader_.isValid(); }
+
+    bool writeTo(QIODevice& device)
+    {
+        std::thread helper([this] { help(); });
+        const auto stopHelper = qScopeGuard([&] {
+            {
+                const std::lock_guard lock(mutex_);
+                stop_ = true;
+            }
+            changed_.notify_all();
+            helper.join();
+        });
+        for (std::size_t i = 0; i < stretches_.size(); ++i) {
+            std::unique_lock lock(mutex_);
+            while (!done_[i]) {
+                if (next_ < stretches_.size() && next_ < written_ + kAhead) {
+                    const std::size_t mine = next_++;
+                    std::string text = spareBuffer();
+                    lock.unlock();
+                    makeStretch(model_, model_, stretches_[mine], text);
+                    lock.lock();
+                    finish(mine, std::move(text));
+                } else {
+                    changed_.wait(lock);
+                }
+            }
+            std::string text = std::move(texts_[i]);
+            lock.unlock();
+            if (!writeAll(device, text))
+                return false;
+            lock.lock();
+            written_ = i + 1;
+            spare_.push_back(std::move(text));
+            lock.unlock();
+            changed_.notify_all();
+        }
+        return true;
+    }
+
+private:
+    // How many stretches may wait, made, for their turn to be written.
+    static constexpr std::size_t kAhead = 8;
+
+    void help()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] {
+                return stop_ || next_ >= stretches_.size() || next_ < written_ + kAhead;
+            });
+            if (stop_ || next_ >= stretches_.size())
+                return;
+            const std::size_t mine = next_++;
+            std::string text = spareBuffer();
+            lock.unlock();
+            makeStretch(model_, reader_, stretches_[mine], text);
+            lock.lock();
+            finish(mine, std::move(text));
+        }
+    }
+
+    // With the lock held.
+    std::string spareBuffer()
+    {
+        if (spare_.empty())
+            return std::string();
+        std::string text = std::move(spare_.back());
+        spare_.pop_back();
+        return text;
+    }
+
+    // With the lock held.
+    void finish(std::size_t i, std::string text)
+    {
+        texts_[i] = std::move(text);
+        done_[i] = 1;
+        changed_.notify_all();
+    }
+
+    const TreeModel& model_;
+    const std::vector<Stretch>& stretches_;
+    std::vector<std::string> texts_;
+    std::vector<char> done_;
+    std::vector<std::string> spare_;
+    const TreeModel::ThreadReader reader_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t next_ = 0;    // the next stretch to make
+    std::size_t written_ = 0; // stretches written out
+    bool stop_ = false;
+};
+
+// Below this many nodes a second thread costs more than it saves.
+constexpr int kNodesForTwoThreads = 50000;
+
 } // namespace
 
 void writeTreeReport(const TreeModel& model, QTextStream& out)
 {
-    walk(model, [&](int node, int depth) {
+    walk(model, model.children(0), 0, [&](int node, int depth) {
         out << QString(depth * 2, QLatin1Char(' ')) << model.key(node) << '\t' << model.text(node)
             << '\n';
         return true;
@@ -126,37 +328,18 @@ void writeTreeReport(const TreeModel& model, QTextStream& out)
 
 bool writeTreeReportUtf8(const TreeModel& model, QIODevice& device)
 {
-    // The buffer holds Latin-1 (nearly always plain ASCII) and becomes UTF-8
-    // when it is written out. A node whose text goes beyond Latin-1 is written
-    // out by itself, already as UTF-8.
-    constexpr std::size_t kPiece = 1 << 20;
-    std::string out;
-    out.reserve(kPiece + 4096);
-    auto write = [&](const char* data, std::size_t size) {
-        return size == 0 || device.write(data, qint64(size)) == qint64(size);
-    };
-    auto flush = [&] {
-        latin1ToUtf8(out, 0);
-        const bool written = write(out.data(), out.size());
-        out.clear();
-        return written;
-    };
-    const bool walked = walk(model, [&](int node, int depth) {
-        const std::size_t start = out.size();
-        out.append(std::size_t(depth) * 2, ' ');
-        const bool latin1 = model.appendLatin1Key(node, out) && (out.push_back('\t'), true) &&
-                            model.appendLatin1Text(node, out);
-        if (!latin1) {
-            out.resize(start);
-            if (!flush())
-                return false;
-            const QByteArray line = (QString(depth * 2, QLatin1Char(' ')) + model.key(node) +
-                                     QLatin1Char('\t') + model.text(node) + QLatin1Char('\n'))
-                                        .toUtf8();
-            return write(line.constData(), std::size_t(line.size()));
-        }
-        out.push_back('\n');
-        return out.size() < kPiece || flush();
-    });
-    return walked && flush();
+    const std::vector<Stretch> stretches = stretchesOf(model);
+    if (model.nodeCount() >= kNodesForTwoThreads && stretches.size() > 1 &&
+        std::thread::hardware_concurrency() > 1) {
+        StretchPipeline pipeline(model, stretches);
+        if (pipeline.canRun())
+            return pipeline.writeTo(device);
+    }
+    std::string text;
+    for (const Stretch& stretch : stretches) {
+        makeStretch(model, model, stretch, text);
+        if (!writeAll(device, text))
+            return false;
+    }
+    return true;
 }

@@ -3,13 +3,16 @@
 #include "records/large_pages.h"
 
 #include <QHash>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -519,9 +522,14 @@ struct TreeModel::Impl {
         quint32 offset; // in rest: the folded bytes after the first 24,
         quint32 size;   // or all of a raw text; size: of the whole text
     };
-    std::vector<SortItem, LargePageAllocator<SortItem>> sortItems;
-    std::vector<char, LargePageAllocator<char>> sortRest;
-    std::string sortText;
+    // What a sort works in, kept between the many small sorts of one fill; one
+    // per thread that sorts.
+    struct SortScratch {
+        std::vector<SortItem, LargePageAllocator<SortItem>> items;
+        std::vector<char, LargePageAllocator<char>> rest;
+        std::string text;
+    };
+    SortScratch sortScratch;
 
     // Children in sorted order. Texts are read once each: derived texts are
     // built on every read, and a sort reads each one about log n times. A
@@ -529,7 +537,7 @@ struct TreeModel::Impl {
     // first 24 (kept in the item) and then by the rest. A text with a
     // character that folds beyond Latin-1 (the micro sign) is compared through
     // the folding table, and any other text as a QString.
-    void sortItemsOf(int position)
+    void sortItemsOf(int position, SortScratch& scratch, const NodeSource* const* from = nullptr)
     {
         const auto kids = children(position);
         constexpr qint32 kFolded = -1; // Latin-1, folded
@@ -538,19 +546,18 @@ struct TreeModel::Impl {
         constexpr std::size_t kLead = 8 * kWords;
         using Item = SortItem;
         const auto& fold = latin1Folding();
-        // Scratch kept between the many small sorts of one fill.
-        auto& rest = sortRest;
-        auto& items = sortItems;
+        auto& rest = scratch.rest;
+        auto& items = scratch.items;
         std::vector<QString> wideTexts;
-        std::string& text = sortText;
+        std::string& text = scratch.text;
         rest.clear();
         items.clear();
         items.reserve(kids.size());
         for (qint32 c : kids) {
             text.clear();
-            if (!appendTextOf(c, text)) {
+            if (!appendTextOf(c, text, from)) {
                 items.push_back({{0, 0, 0}, c, qint32(wideTexts.size()), 0, 0});
-                wideTexts.push_back(textOf(c));
+                wideTexts.push_back(textOf(c, from));
                 continue;
             }
             const quint32 offset = quint32(rest.size());
@@ -564,7 +571,7 @@ struct TreeModel::Impl {
             }
             if (beyond) {
                 text.clear();
-                appendTextOf(c, text); // as it was
+                appendTextOf(c, text, from); // as it was
                 rest.insert(rest.end(), text.begin(), text.end());
                 items.push_back({{0, 0, 0}, c, kRaw, offset, quint32(size)});
                 continue;
@@ -637,22 +644,22 @@ struct TreeModel::Impl {
     // The children of position in sorted order.
     std::vector<qint32> sortedOrder(int position)
     {
-        sortItemsOf(position);
+        sortItemsOf(position, sortScratch);
         std::vector<qint32> order;
-        order.reserve(sortItems.size());
-        for (const auto& item : sortItems)
+        order.reserve(sortScratch.items.size());
+        for (const auto& item : sortScratch.items)
             order.push_back(item.child);
         return order;
     }
 
     // Sorts the children of position where they are, as settle() does for every
     // flagged list.
-    void sortInPlace(int position)
+    void sortInPlace(int position, SortScratch& scratch, const NodeSource* const* from = nullptr)
     {
-        sortItemsOf(position);
+        sortItemsOf(position, scratch, from);
         const auto kids = children(position);
         for (std::size_t r = 0; r < kids.size(); ++r) {
-            kids[r] = sortItems[r].child;
+            kids[r] = scratch.items[r].child;
             nodes[kids[r]].row = qint32(r);
         }
     }
@@ -703,42 +710,97 @@ struct TreeModel::Impl {
     }
 
     // Asks for the children of the list `ahead` places on, at a stage.
-    void prefetchChildren(std::size_t ahead, int stage)
+    void prefetchChildren(std::span<const qint32> lists, std::size_t ahead, int stage)
     {
-        if (ahead >= dirty.size())
+        if (ahead >= lists.size())
             return;
-        const auto kids = children(dirty[ahead]);
+        const auto kids = children(lists[ahead]);
         for (std::size_t k = 0; k < std::min<std::size_t>(kids.size(), 8); ++k)
             prefetchNode(kids[k], stage);
+    }
+
+    // Sorts the lists, asking ahead for what the next ones read: the lists of a
+    // grouped fill are many and short, their children read from all over the
+    // records.
+    void sortLists(std::span<const qint32> lists, SortScratch& scratch,
+                   const NodeSource* const* from)
+    {
+        const bool many = lists.size() >= 64;
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            if (many) {
+                if (i + 12 < lists.size())
+                    prefetchNode(lists[i + 12], 1);
+                if (i + 8 < lists.size())
+                    prefetchNode(lists[i + 8], 2);
+                prefetchChildren(lists, i + 6, 0);
+                prefetchChildren(lists, i + 4, 1);
+                prefetchChildren(lists, i + 2, 2);
+            }
+            sortInPlace(lists[i], scratch, from);
+        }
+    }
+
+    // Sorts the lists on this thread and a second one, which reads derived
+    // texts through copies of their sources. False (nothing done) where that
+    // would not pay or a source gives no copy.
+    bool sortListsOnTwoThreads(const std::vector<qint32>& lists, std::size_t children)
+    {
+        constexpr std::size_t kChildrenForTwoThreads = 20000;
+        constexpr std::size_t kPieceChildren = 2048;
+        if (children < kChildrenForTwoThreads || lists.size() < 2 ||
+            std::thread::hardware_concurrency() < 2)
+            return false;
+        std::vector<std::unique_ptr<NodeSource>> copies;
+        std::vector<const NodeSource*> copied{nullptr};
+        for (std::size_t s = 1; s < sources.size(); ++s) {
+            copies.push_back(sources[s]->copyForThread());
+            if (!copies.back())
+                return false;
+            copied.push_back(copies.back().get());
+        }
+        // Pieces of about the same number of children, taken in turn.
+        std::vector<std::span<const qint32>> pieces;
+        std::size_t from = 0, inPiece = 0;
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            inPiece += std::size_t(childCount(lists[i]));
+            if (inPiece >= kPieceChildren || i + 1 == lists.size()) {
+                pieces.push_back(std::span<const qint32>(lists).subspan(from, i + 1 - from));
+                from = i + 1;
+                inPiece = 0;
+            }
+        }
+        std::atomic<std::size_t> next{0};
+        auto sortPieces = [&](SortScratch& scratch, const NodeSource* const* table) {
+            for (std::size_t i; (i = next.fetch_add(1)) < pieces.size();)
+                sortLists(pieces[i], scratch, table);
+        };
+        SortScratch helperScratch;
+        std::thread helper([&] { sortPieces(helperScratch, copied.data()); });
+        const auto joinHelper = qScopeGuard([&] { helper.join(); });
+        sortPieces(sortScratch, nullptr);
+        return true;
     }
 
     // Sorts what waited for the end of a fill.
     void settle()
     {
-        // The lists of a grouped fill are many and short, their children read
-        // from all over the records: ask for what the next lists read.
-        const bool many = dirty.size() >= 64;
-        for (std::size_t i = 0; i < dirty.size(); ++i) {
-            if (many) {
-                if (i + 12 < dirty.size())
-                    prefetchNode(dirty[i + 12], 1);
-                if (i + 8 < dirty.size())
-                    prefetchNode(dirty[i + 8], 2);
-                prefetchChildren(i + 6, 0);
-                prefetchChildren(i + 4, 1);
-                prefetchChildren(i + 2, 2);
-            }
-            const qint32 p = dirty[i];
+        std::vector<qint32> unsorted;
+        std::size_t children = 0;
+        for (const qint32 p : dirty) {
             if (!(nodes[p].meta & DirtyBit))
                 continue;
             nodes[p].meta &= ~DirtyBit;
-            if (sorted(p) && childCount(p) > 1)
-                sortInPlace(p);
+            if (sorted(p) && childCount(p) > 1) {
+                unsorted.push_back(p);
+                children += std::size_t(childCount(p));
+            }
         }
         release(dirty);
-        release(sortItems);
-        release(sortRest);
-        std::string().swap(sortText);
+        if (!sortListsOnTwoThreads(unsorted, children))
+            sortLists(unsorted, sortScratch, nullptr);
+        release(sortScratch.items);
+        release(sortScratch.rest);
+        std::string().swap(sortScratch.text);
         pack(true);
         // The per-node arrays keep their room: what was reserved and never
         // written costs no memory, and copying them to fit would double them

@@ -1,6 +1,6 @@
-// The report as UTF-8 in large pieces: for a tree large enough to be written
-// on two threads, the same text as the plain report in every order, lines
-// beyond Latin-1 included; a device that refuses a write stops it cleanly.
+// A tree large enough to be sorted and written on two threads, in every order:
+// the same tree as one made on one thread, the same report as the plain one
+// (lines beyond Latin-1 included); a device that refuses a write stops it cleanly.
 #include "log/formats.h"
 #include "log/log_analyzer.h"
 #include "log/log_session.h"
@@ -67,6 +67,23 @@ QByteArray largeLog(int downloads)
     return log;
 }
 
+// A filler whose texts cannot be read on another thread: its tree is sorted on
+// one thread, and its report written on one.
+class OneThreadFiller : public TreeFiller {
+public:
+    using TreeFiller::TreeFiller;
+    std::unique_ptr<TreeModel::NodeSource> copyForThread() const override { return nullptr; }
+};
+
+QString plainReport(const TreeModel& model)
+{
+    QString plain;
+    QTextStream stream(&plain);
+    writeTreeReport(model, stream);
+    stream.flush();
+    return plain;
+}
+
 } // namespace
 
 class TestTreeReport : public QObject {
@@ -82,7 +99,7 @@ private Q_SLOTS:
         logPath_ = dir_.filePath(QStringLiteral("large.log"));
         QFile file(logPath_);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(largeLog(15000));
+        file.write(largeLog(30000));
     }
 
     void sameAsPlainReport_data()
@@ -99,31 +116,33 @@ private Q_SLOTS:
         IdentityResolver resolver;
         LogSession session(resolver, kUs);
         Formats formats(kUs);
-        TreeModel model;
-        TreeFiller filler(formats);
         session.resetRecords();
         session.loadLogFile(logPath_);
         LogAnalyzer(session, formats).run();
+        TreeModel model, oneThreadModel;
+        TreeFiller filler(formats);
+        OneThreadFiller oneThreadFiller(formats);
         filler.fill(model, *session.logEntries, order, session.wideDate);
-        QVERIFY(model.nodeCount() > 60000);
+        oneThreadFiller.fill(oneThreadModel, *session.logEntries, order, session.wideDate);
+        QVERIFY(model.nodeCount() > 100000);
 
-        QString plain;
-        QTextStream stream(&plain);
-        writeTreeReport(model, stream);
-        stream.flush();
+        const QString plain = plainReport(model);
         QVERIFY(plain.contains(QStringLiteral("Preise \u20ac")));
         QVERIFY(plain.contains(QStringLiteral("T\u00e9l\u00e9chargements")));
+        QVERIFY(plain == plainReport(oneThreadModel));
 
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QVERIFY(writeTreeReportUtf8(model, buffer));
-        const QByteArray utf8 = buffer.data();
-        QCOMPARE(utf8.size(), plain.toUtf8().size());
-        QVERIFY(utf8 == plain.toUtf8());
+        for (const TreeModel* tree : {&model, &oneThreadModel}) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(writeTreeReportUtf8(*tree, buffer));
+            const QByteArray utf8 = buffer.data();
+            QCOMPARE(utf8.size(), plain.toUtf8().size());
+            QVERIFY(utf8 == plain.toUtf8());
 
-        // A device that fills up part-way: false, and nothing hangs.
-        FullDevice full(utf8.size() / 2);
-        QVERIFY(!writeTreeReportUtf8(model, full));
+            // A device that fills up part-way: false, and nothing hangs.
+            FullDevice full(utf8.size() / 2);
+            QVERIFY(!writeTreeReportUtf8(*tree, full));
+        }
     }
 };
 

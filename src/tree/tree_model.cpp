@@ -271,6 +271,20 @@ struct TreeModel::Impl {
                  : appendIfLatin1(keys[nodes[position].tag], out);
     }
 
+    // A node's key or text appended as Latin-1 for the public readers: the empty
+    // text for a position that is not there; out as it was when it goes beyond.
+    bool appendLatin1(int position, bool key, std::string& out,
+                      const NodeSource* const* from = nullptr) const
+    {
+        if (!valid(position))
+            return true;
+        const std::size_t at = out.size();
+        if (key ? appendKeyOf(position, out, from) : appendTextOf(position, out, from))
+            return true;
+        out.resize(at);
+        return false;
+    }
+
     void reset(bool rootsSorted)
     {
         release(nodes);
@@ -945,24 +959,12 @@ QString TreeModel::text(int position) const
 
 bool TreeModel::appendLatin1Text(int position, std::string& out) const
 {
-    if (!d->valid(position))
-        return true; // the empty text
-    const std::size_t at = out.size();
-    if (d->appendTextOf(position, out))
-        return true;
-    out.resize(at);
-    return false;
+    return d->appendLatin1(position, false, out);
 }
 
 bool TreeModel::appendLatin1Key(int position, std::string& out) const
 {
-    if (!d->valid(position))
-        return true;
-    const std::size_t at = out.size();
-    if (d->appendKeyOf(position, out))
-        return true;
-    out.resize(at);
-    return false;
+    return d->appendLatin1(position, true, out);
 }
 
 void TreeModel::NodeSource::prefetch(quint64, int) const {}
@@ -996,24 +998,12 @@ QString TreeModel::ThreadReader::text(int position) const
 
 bool TreeModel::ThreadReader::appendLatin1Text(int position, std::string& out) const
 {
-    if (!model_.d->valid(position))
-        return true;
-    const std::size_t at = out.size();
-    if (model_.d->appendTextOf(position, out, sources_.data()))
-        return true;
-    out.resize(at);
-    return false;
+    return model_.d->appendLatin1(position, false, out, sources_.data());
 }
 
 bool TreeModel::ThreadReader::appendLatin1Key(int position, std::string& out) const
 {
-    if (!model_.d->valid(position))
-        return true;
-    const std::size_t at = out.size();
-    if (model_.d->appendKeyOf(position, out, sources_.data()))
-        return true;
-    out.resize(at);
-    return false;
+    return model_.d->appendLatin1(position, true, out, sources_.data());
 }
 
 bool TreeModel::NodeSource::textPieces(quint64, TextPieces&) const

@@ -235,16 +235,10 @@ public:
         for (std::size_t i = 0; i < stretches_.size(); ++i) {
             std::unique_lock lock(mutex_);
             while (!done_[i]) {
-                if (next_ < stretches_.size() && next_ < written_ + kAhead) {
-                    const std::size_t mine = next_++;
-                    std::string text = spareBuffer();
-                    lock.unlock();
-                    makeStretch(model_, model_, stretches_[mine], text);
-                    lock.lock();
-                    finish(mine, std::move(text));
-                } else {
+                if (canMakeOne())
+                    makeOne(lock, model_);
+                else
                     changed_.wait(lock);
-                }
             }
             std::string text = std::move(texts_[i]);
             lock.unlock();
@@ -267,18 +261,29 @@ private:
     {
         std::unique_lock lock(mutex_);
         for (;;) {
-            changed_.wait(lock, [this] {
-                return stop_ || next_ >= stretches_.size() || next_ < written_ + kAhead;
-            });
+            changed_.wait(lock,
+                          [this] { return stop_ || next_ >= stretches_.size() || canMakeOne(); });
             if (stop_ || next_ >= stretches_.size())
                 return;
-            const std::size_t mine = next_++;
-            std::string text = spareBuffer();
-            lock.unlock();
-            makeStretch(model_, reader_, stretches_[mine], text);
-            lock.lock();
-            finish(mine, std::move(text));
+            makeOne(lock, reader_);
         }
+    }
+
+    // With the lock held: a stretch is left to make, and room to keep it.
+    bool canMakeOne() const { return next_ < stretches_.size() && next_ < written_ + kAhead; }
+
+    // Makes the next stretch with the lock let go meanwhile.
+    template <typename Reader>
+    void makeOne(std::unique_lock<std::mutex>& lock, const Reader& reader)
+    {
+        const std::size_t mine = next_++;
+        std::string text = spareBuffer();
+        lock.unlock();
+        makeStretch(model_, reader, stretches_[mine], text);
+        lock.lock();
+        texts_[mine] = std::move(text);
+        done_[mine] = 1;
+        changed_.notify_all();
     }
 
     // With the lock held.
@@ -289,14 +294,6 @@ private:
         std::string text = std::move(spare_.back());
         spare_.pop_back();
         return text;
-    }
-
-    // With the lock held.
-    void finish(std::size_t i, std::string text)
-    {
-        texts_[i] = std::move(text);
-        done_[i] = 1;
-        changed_.notify_all();
     }
 
     const TreeModel& model_;

@@ -65,13 +65,13 @@ std::pair<QLatin1StringView, QLatin1StringView> splitLatin1DateTime(QLatin1Strin
 } // namespace
 
 TreeFiller::TreeFiller(const Formats& formats)
-    : formats_(formats), groupTexts_(std::make_unique<TextStore>())
+    : formats_(formats), tables_(this), groupTexts_(std::make_unique<TextStore>())
 {
 }
 
 TreeFiller::TreeFiller(const TreeFiller& from, std::unique_ptr<Formats> formats)
-    : ownFormats_(std::move(formats)), formats_(*ownFormats_), records_(from.records_),
-      order_(from.order_), wideDate_(from.wideDate_), groups_(from.groups_)
+    : ownFormats_(std::move(formats)), formats_(*ownFormats_), tables_(from.tables_),
+      order_(from.order_), wideDate_(from.wideDate_)
 {
 }
 
@@ -316,7 +316,8 @@ int TreeFiller::groupNode(TreeModel& model, const LogEntry& entry)
 const RecordText* TreeFiller::group(quint64 tag) const
 {
     const quint64 g = tag >> 4;
-    return g < groups_.size() ? &groups_[std::size_t(g)] : nullptr;
+    const auto& groups = tables_->groups_;
+    return g < groups.size() ? &groups[std::size_t(g)] : nullptr;
 }
 
 void TreeFiller::addDetails(TreeModel& model, int downloadNode, int record, const LogEntry& entry)
@@ -431,9 +432,10 @@ void TreeFiller::prefetch(quint64 tag, int stage) const
     if ((tag & 0xF) == Group)
         return;
     const quint64 number = tag >> 4;
-    if (number < 1 || number > records_.size())
+    const auto& records = tables_->records_;
+    if (number < 1 || number > records.size())
         return;
-    const LogEntry* const* slot = &records_[std::size_t(number - 1)];
+    const LogEntry* const* slot = &records[std::size_t(number - 1)];
     if (stage == 0) {
         prefetchLine(slot);
         return;
@@ -454,9 +456,10 @@ void TreeFiller::prefetch(quint64 tag, int stage) const
 const LogEntry* TreeFiller::record(quint64 tag) const
 {
     const quint64 record = tag >> 4;
-    if (record < 1 || record > records_.size())
+    const auto& records = tables_->records_;
+    if (record < 1 || record > records.size())
         return nullptr;
-    return records_[std::size_t(record - 1)];
+    return records[std::size_t(record - 1)];
 }
 
 QString TreeFiller::key(quint64 tag) const

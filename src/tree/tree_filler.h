@@ -37,7 +37,7 @@ public:
     bool appendLatin1Key(quint64 tag, std::string& out) const override;
     void prefetch(quint64 tag, int stage) const override;
     bool textPieces(quint64 tag, TreeModel::TextPieces& pieces) const override;
-    // Reads the records and groups of this filler, so it must not outlive them.
+    // Reads the records and groups of this filler, so it must not outlive it.
     std::unique_ptr<TreeModel::NodeSource> copyForThread() const override;
 
 private:
@@ -72,6 +72,9 @@ private:
 
     std::unique_ptr<Formats> ownFormats_; // a copy's: formats remember what they made
     const Formats& formats_;
+    // Whose records and groups the texts are made from: this filler's, or for a
+    // copy, those of the filler it was made from (read only, never filled).
+    const TreeFiller* tables_;
     std::vector<const LogEntry*> records_; // by record number - 1
     SortOrder order_ = SortOrder::SortNone;
     bool wideDate_ = false;

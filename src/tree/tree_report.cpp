@@ -255,7 +255,7 @@ public:
 
 private:
     // How many stretches may wait, made, for their turn to be written.
-    static constexpr std::size_t kAhead = 8;
+    static constexpr std::size_t kAhead = 4;
 
     void help()
     {

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QStringView>
 
+#include <cstring>
 #include <optional>
 
 // Decides whether a text reads as a date the way the user's locale writes short
@@ -29,3 +30,27 @@ private:
     QLocale locale_;
     Field order_[3];
 };
+
+// For tests that remember the last date head that passed: whether N (8 or 10)
+// bytes are the same, compared as whole words.
+template <int N> bool sameDateHead(const char* a, const char* b)
+{
+    static_assert(N == 8 || N == 10);
+    quint64 x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if constexpr (N == 8) {
+        return x == y;
+    } else {
+        quint16 u, v;
+        std::memcpy(&u, a + 8, 2);
+        std::memcpy(&v, b + 8, 2);
+        return x == y && u == v;
+    }
+}
+
+// Whether the date test reads the character at all: digits and separators.
+constexpr bool isDateChar(char c)
+{
+    return (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.';
+}

@@ -1,5 +1,7 @@
 #include "log/formats.h"
 
+#include "log/line_views.h"
+
 #include <QTime>
 
 #include <array>
@@ -453,13 +455,7 @@ std::pair<QStringView, QStringView> splitDateTime(QStringView text)
 
 QStringView trimSpaces(QStringView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.sliced(begin, end - begin);
+    return LineViews::trimSpaces(text);
 }
 
 bool Formats::appendShortDate(QLatin1StringView piece, std::string& out) const

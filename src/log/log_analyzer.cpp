@@ -1,5 +1,6 @@
 #include "log/log_analyzer.h"
 
+#include "log/date_test.h"
 #include "log/formats.h"
 #include "log/kilobytes.h"
 #include "log/line_views.h"
@@ -12,22 +13,6 @@
 using namespace LineViews;
 
 namespace {
-
-// Whether N (8 or 10) bytes are the same, compared as whole words.
-template <int N> bool sameBytes(const char* a, const char* b)
-{
-    quint64 x, y;
-    std::memcpy(&x, a, 8);
-    std::memcpy(&y, b, 8);
-    if constexpr (N == 8) {
-        return x == y;
-    } else {
-        quint16 u, v;
-        std::memcpy(&u, a + 8, 2);
-        std::memcpy(&v, b + 8, 2);
-        return x == y && u == v;
-    }
-}
 
 const QLatin1StringView kAt("at: ");
 
@@ -43,7 +28,7 @@ public:
     bool operator()(QByteArrayView line)
     {
         const qsizetype size = line.size();
-        if (size >= 10 && has10_ && sameBytes<10>(line.data(), last10_))
+        if (size >= 10 && has10_ && sameDateHead<10>(line.data(), last10_))
             return true;
         // The date test reads only digits and separators.
         if (size >= 9 && !isDateChar(line[8]))
@@ -58,11 +43,6 @@ public:
     }
 
 private:
-    static bool isDateChar(char c)
-    {
-        return (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.';
-    }
-
     const DateTest& dateTest_;
     char last10_[10] = {};
     bool has10_ = false;

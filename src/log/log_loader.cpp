@@ -19,22 +19,6 @@
 
 namespace {
 
-// Whether N (8 or 10) bytes are the same, compared as whole words.
-template <int N> bool sameBytes(const char* a, const char* b)
-{
-    quint64 x, y;
-    std::memcpy(&x, a, 8);
-    std::memcpy(&y, b, 8);
-    if constexpr (N == 8) {
-        return x == y;
-    } else {
-        quint16 u, v;
-        std::memcpy(&u, a + 8, 2);
-        std::memcpy(&v, b + 8, 2);
-        return x == y && u == v;
-    }
-}
-
 // Read in pieces of this size: the lines of one piece are taken apart while it
 // is still in the cache, and progress is told between pieces.
 constexpr qsizetype kPiece = 4 * 1024 * 1024;
@@ -123,7 +107,7 @@ public:
     bool operator()(QByteArrayView line)
     {
         const qsizetype size = line.size();
-        if (size >= 10 && has10_ && sameBytes<10>(line.data(), last10_))
+        if (size >= 10 && has10_ && sameDateHead<10>(line.data(), last10_))
             return true;
         // The date test reads only digits and separators: a line whose 9th
         // character is anything else cannot pass with its first 10.
@@ -135,7 +119,7 @@ public:
             }
             return true;
         }
-        if (size >= 8 && has8_ && sameBytes<8>(line.data(), last8_))
+        if (size >= 8 && has8_ && sameDateHead<8>(line.data(), last8_))
             return true;
         if (dateTest_.passes(line.first(qMin<qsizetype>(8, size)))) {
             if (size >= 8) {
@@ -148,11 +132,6 @@ public:
     }
 
 private:
-    static bool isDateChar(char c)
-    {
-        return (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.';
-    }
-
     const DateTest& dateTest_;
     char last10_[10] = {};
     char last8_[8] = {};

@@ -218,16 +218,7 @@ RecordText TextStore::upperOf(const RecordText& text)
 {
     if (text.upper_)
         return text; // upper-cased already
-    if (text.latin1View() && isAsciiText(text.latin1())) {
-        RecordText r = text;
-        // Upper-cased only when there is something to upper-case.
-        for (const char c : text.latin1()) {
-            if (c >= 'a' && c <= 'z') {
-                r.upper_ = true;
-                break;
-            }
-        }
-        return r;
-    }
+    if (text.latin1View() && isAsciiText(text.latin1()))
+        return upperOfAscii(text);
     return add(QStringView(text.toString().toUpper()));
 }

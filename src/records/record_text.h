@@ -130,7 +130,8 @@ public:
     // The text upper-cased as QString::toUpper() does: a view of the same bytes
     // when text is plain ASCII, else a stored copy.
     RecordText upperOf(const RecordText& text);
-    // The same for a plain view known to hold ASCII only.
+    // The same for a plain view known to hold ASCII only: marked upper-cased
+    // only when there is something to upper-case.
     static RecordText upperOfAscii(const RecordText& text)
     {
         RecordText r = text;

@@ -54,12 +54,7 @@ LogEntry* LogEntries::add(const Fields& fields, const QString& sKey)
         return entry;
     }
     const FoldedKey folded(k);
-    if (const int earlier = slots_.find(folded); earlier >= 0) {
-        // The superseded record keeps its place in history just before the new one.
-        LogEntry* moved = slots_.item(std::size_t(earlier));
-        take(std::size_t(earlier));
-        append(moved, RecordText(), 0);
-    }
+    supersede(folded, false);
     RecordText stored;
     if (folded.matches(entry->key))
         stored = entry->key;
@@ -70,27 +65,43 @@ LogEntry* LogEntries::add(const Fields& fields, const QString& sKey)
     return entry;
 }
 
+// The record filed under the key, if any, goes to the end of the collection,
+// just before the one about to be filed, and out of the key table.
+void LogEntries::supersede(const FoldedKey& key, bool clearKey)
+{
+    if (const int earlier = slots_.find(key); earlier >= 0) {
+        LogEntry* moved = slots_.item(std::size_t(earlier));
+        if (clearKey)
+            moved->key.clear();
+        take(std::size_t(earlier));
+        append(moved, RecordText(), 0);
+    }
+}
+
+// A download's other texts, stored after its URL: a record and the texts made
+// with it lie together.
+template <typename Text>
+void LogEntries::addTexts(LogEntry* entry, Text fName, Text localPath, Text dateStarted)
+{
+    entry->fName = texts_.add(fName);
+    entry->localName = texts_.add(localPath);
+    entry->dateStarted = texts_.add(dateStarted);
+}
+
 LogEntry* LogEntries::addDownload(QAnyStringView url, QAnyStringView fName,
                                   QAnyStringView localPath, QAnyStringView dateStarted)
 {
     LogEntry* entry = newEntry();
     entry->url = texts_.add(url);
     entry->key = texts_.upperOf(entry->url);
-    entry->fName = texts_.add(fName);
-    entry->localName = texts_.add(localPath);
-    entry->dateStarted = texts_.add(dateStarted);
+    addTexts(entry, fName, localPath, dateStarted);
     if (entry->key.isEmpty()) {
         append(entry, RecordText(), 0);
         return entry;
     }
     const RecordText stored = FoldedKey::fold(entry->key, texts_);
     const FoldedKey folded(stored);
-    if (const int earlier = slots_.find(folded); earlier >= 0) {
-        LogEntry* moved = slots_.item(std::size_t(earlier));
-        moved->key.clear();
-        take(std::size_t(earlier));
-        append(moved, RecordText(), 0);
-    }
+    supersede(folded, true);
     append(entry, stored, folded.hash());
     return entry;
 }
@@ -103,19 +114,12 @@ LogEntry* LogEntries::addDownloadOf(QLatin1StringView url, const FoldedKey& urlK
     entry->url = texts_.add(url);
     // An ASCII URL upper-cases to a view of itself, which is its folded key too.
     entry->key = TextStore::upperOfAscii(entry->url);
-    entry->fName = texts_.add(fName);
-    entry->localName = texts_.add(localPath);
-    entry->dateStarted = texts_.add(dateStarted);
+    addTexts(entry, fName, localPath, dateStarted);
     if (entry->key.isEmpty()) {
         append(entry, RecordText(), 0);
         return entry;
     }
-    if (const int earlier = slots_.find(urlKey); earlier >= 0) {
-        LogEntry* moved = slots_.item(std::size_t(earlier));
-        moved->key.clear();
-        take(std::size_t(earlier));
-        append(moved, RecordText(), 0);
-    }
+    supersede(urlKey, true);
     append(entry, entry->key, urlKey.hash());
     return entry;
 }

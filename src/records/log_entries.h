@@ -94,9 +94,12 @@ private:
     template <typename Text>
     LogEntry* addDownloadOf(QLatin1StringView url, const FoldedKey& urlKey, Text fName,
                             Text localPath, Text dateStarted);
+    template <typename Text>
+    void addTexts(LogEntry* entry, Text fName, Text localPath, Text dateStarted);
     LogEntry* newEntry();
     void append(LogEntry* entry, const RecordText& foldedKey, quint32 hash);
     void take(std::size_t slot);
+    void supersede(const FoldedKey& key, bool clearKey);
 
     quint64 id_;
     TextStore texts_; // the texts and the records themselves

@@ -31,26 +31,55 @@ private:
     Field order_[3];
 };
 
-// For tests that remember the last date head that passed: whether N (8 or 10)
-// bytes are the same, compared as whole words.
-template <int N> bool sameDateHead(const char* a, const char* b)
-{
-    static_assert(N == 8 || N == 10);
-    quint64 x, y;
-    std::memcpy(&x, a, 8);
-    std::memcpy(&y, b, 8);
-    if constexpr (N == 8) {
-        return x == y;
-    } else {
-        quint16 u, v;
-        std::memcpy(&u, a + 8, 2);
-        std::memcpy(&v, b + 8, 2);
-        return x == y && u == v;
-    }
-}
+// The date test on the first N (10 or 8) characters of lines, remembering the
+// last head that passed: the lines of a log share their date for hours on end.
+template <int N> class DateHeadTest {
+    static_assert(N == 10 || N == 8);
 
-// Whether the date test reads the character at all: digits and separators.
-constexpr bool isDateChar(char c)
-{
-    return (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.';
-}
+public:
+    explicit DateHeadTest(const DateTest& dateTest) : dateTest_(dateTest) {}
+
+    bool operator()(QByteArrayView line)
+    {
+        const qsizetype size = line.size();
+        if (size >= N && has_ && sameHead(line.data()))
+            return true;
+        // The date test reads only digits and separators: a line whose 9th
+        // character is anything else cannot pass with its first 10.
+        if (N == 10 && size >= 9 && !isDateChar(line[8]))
+            return false;
+        if (!dateTest_.passes(line.first(qMin<qsizetype>(N, size))))
+            return false;
+        if (size >= N) {
+            std::memcpy(last_, line.data(), N);
+            has_ = true;
+        }
+        return true;
+    }
+
+private:
+    // Compared as whole words.
+    bool sameHead(const char* head) const
+    {
+        quint64 x, y;
+        std::memcpy(&x, head, 8);
+        std::memcpy(&y, last_, 8);
+        if constexpr (N == 8) {
+            return x == y;
+        } else {
+            quint16 u, v;
+            std::memcpy(&u, head + 8, 2);
+            std::memcpy(&v, last_ + 8, 2);
+            return x == y && u == v;
+        }
+    }
+
+    static constexpr bool isDateChar(char c)
+    {
+        return (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.';
+    }
+
+    const DateTest& dateTest_;
+    char last_[N] = {};
+    bool has_ = false;
+};

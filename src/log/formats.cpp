@@ -1,6 +1,7 @@
 #include "log/formats.h"
 
 #include "log/line_views.h"
+#include "records/record_text.h"
 
 #include <QTime>
 
@@ -91,13 +92,7 @@ public:
         }
         if (!text) {
             // Too long to remember: made each time.
-            const QString made = make(QString::fromLatin1(piece));
-            for (const QChar c : made)
-                if (c.unicode() > 0xFF)
-                    return false;
-            for (const QChar c : made)
-                out.push_back(char(c.unicode()));
-            return true;
+            return appendIfLatin1(make(QString::fromLatin1(piece)), out);
         }
         if (text->isNull())
             return false;
@@ -494,13 +489,7 @@ bool Formats::appendGroupedDigits(qint64 number, std::string& out) const
     if (number == 0)
         return true;
     if (!plainGrouping_ || number < 0) {
-        const QString text = groupedDigits(number);
-        for (const QChar c : text)
-            if (c.unicode() > 0xFF)
-                return false;
-        for (const QChar c : text)
-            out.push_back(char(c.unicode()));
-        return true;
+        return appendIfLatin1(groupedDigits(number), out);
     }
     // From the right: three digits, then a separator.
     char text[32];

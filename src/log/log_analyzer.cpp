@@ -8,7 +8,6 @@
 #include "log/record_builders.h"
 
 #include <cmath>
-#include <cstring>
 
 using namespace LineViews;
 
@@ -18,35 +17,6 @@ const QLatin1StringView kAt("at: ");
 
 // Give back the text of analysed lines every so many lines.
 constexpr int kReleaseEvery = 1 << 16;
-
-// Whether the first 10 characters of a line pass the date test, remembering the
-// last 10 that did: lines of a wide-date stretch share them for hours.
-class WideDateTest {
-public:
-    explicit WideDateTest(const DateTest& dateTest) : dateTest_(dateTest) {}
-
-    bool operator()(QByteArrayView line)
-    {
-        const qsizetype size = line.size();
-        if (size >= 10 && has10_ && sameDateHead<10>(line.data(), last10_))
-            return true;
-        // The date test reads only digits and separators.
-        if (size >= 9 && !isDateChar(line[8]))
-            return false;
-        if (!dateTest_.passes(line.first(qMin<qsizetype>(10, size))))
-            return false;
-        if (size >= 10) {
-            std::memcpy(last10_, line.data(), 10);
-            has10_ = true;
-        }
-        return true;
-    }
-
-private:
-    const DateTest& dateTest_;
-    char last10_[10] = {};
-    bool has10_ = false;
-};
 
 // A byte count made whole, a half going to the even neighbour; whole counts,
 // the usual ones, are whole already.
@@ -117,7 +87,8 @@ LogAnalyzer::Result LogAnalyzer::run(const Progress& progress)
     RecordBuilders builders(session_, formats_);
     LogLines& lines = session_.logLines;
     const int count = lines.count();
-    WideDateTest wideDate(session_.dateTest());
+    // A wide-date stretch shares its first 10 characters for hours.
+    DateHeadTest<10> wideDate(session_.dateTest());
 
     for (int i = 1; i <= count; ++i) {
         if (progress && !progress(i)) {

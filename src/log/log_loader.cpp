@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstring>
 #include <filesystem>
 
 #if defined(__SSE2__)
@@ -98,45 +97,15 @@ LineEndFinder lineEndFinder()
 #endif
 }
 
-// The acceptance test of isAcceptedLine(), remembering the last heads that
-// passed: the lines of a log share their date for hours on end.
+// The acceptance test of isAcceptedLine(), remembering the last heads that passed.
 class Acceptance {
 public:
-    explicit Acceptance(const DateTest& dateTest) : dateTest_(dateTest) {}
-
-    bool operator()(QByteArrayView line)
-    {
-        const qsizetype size = line.size();
-        if (size >= 10 && has10_ && sameDateHead<10>(line.data(), last10_))
-            return true;
-        // The date test reads only digits and separators: a line whose 9th
-        // character is anything else cannot pass with its first 10.
-        const bool ninthFits = size < 9 || isDateChar(line[8]);
-        if (ninthFits && dateTest_.passes(line.first(qMin<qsizetype>(10, size)))) {
-            if (size >= 10) {
-                std::memcpy(last10_, line.data(), 10);
-                has10_ = true;
-            }
-            return true;
-        }
-        if (size >= 8 && has8_ && sameDateHead<8>(line.data(), last8_))
-            return true;
-        if (dateTest_.passes(line.first(qMin<qsizetype>(8, size)))) {
-            if (size >= 8) {
-                std::memcpy(last8_, line.data(), 8);
-                has8_ = true;
-            }
-            return true;
-        }
-        return false;
-    }
+    explicit Acceptance(const DateTest& dateTest) : wide_(dateTest), narrow_(dateTest) {}
+    bool operator()(QByteArrayView line) { return wide_(line) || narrow_(line); }
 
 private:
-    const DateTest& dateTest_;
-    char last10_[10] = {};
-    char last8_[8] = {};
-    bool has10_ = false;
-    bool has8_ = false;
+    DateHeadTest<10> wide_;
+    DateHeadTest<8> narrow_;
 };
 
 } // namespace

@@ -52,6 +52,18 @@ bool isAsciiText(QStringView text)
     return true;
 }
 
+bool appendIfLatin1(QStringView text, std::string& out)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF)
+            return false;
+    const std::size_t at = out.size();
+    out.resize(at + std::size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[at + std::size_t(i)] = char(text[i].unicode());
+    return true;
+}
+
 QString RecordText::toString() const
 {
     if (wide_)

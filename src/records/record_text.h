@@ -169,3 +169,7 @@ private:
 // True when every character is ASCII (below 128).
 bool isAsciiText(QLatin1StringView text);
 bool isAsciiText(QStringView text);
+
+// Appends the text to out as Latin-1 and gives true, or gives false (out
+// unchanged) when a character is beyond Latin-1.
+bool appendIfLatin1(QStringView text, std::string& out);

@@ -1,6 +1,7 @@
 #include "tree/tree_model.h"
 
 #include "records/large_pages.h"
+#include "records/record_text.h"
 
 #include <QHash>
 #include <QScopeGuard>
@@ -35,18 +36,6 @@ size_t hashKey(const QString& key)
 int compareTexts(const QString& a, const QString& b)
 {
     return QString::compare(a, b, Qt::CaseInsensitive);
-}
-
-bool appendIfLatin1(const QString& text, std::string& out)
-{
-    for (const QChar c : text)
-        if (c.unicode() > 0xFF)
-            return false;
-    const std::size_t at = out.size();
-    out.resize(at + std::size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i)
-        out[at + std::size_t(i)] = char(text[i].unicode());
-    return true;
 }
 
 // Case folding of the Latin-1 characters, as QString::compare() without regard

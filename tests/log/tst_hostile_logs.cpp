@@ -428,7 +428,10 @@ private Q_SLOTS:
             // Whole lines of the file; only the last may have been cut by a truncation.
             const int count = run.session.logLines.count();
             for (int n = 1; n < count; ++n)
-                QVERIFY(run.session.logLines.raw(n).startsWith("03/15/01 09:00:00 - File: "));
+                QVERIFY2(run.session.logLines.raw(n).startsWith("03/15/01 09:00:00 - File: "),
+                         qPrintable(QStringLiteral("line %1 of %2: ").arg(n).arg(count) +
+                                    QString::fromLatin1(run.session.logLines.raw(n).first(
+                                        qMin<qsizetype>(80, run.session.logLines.raw(n).size())))));
             QVERIFY(run.session.logLines.raw(count).startsWith("03/15/01"));
             const LogAnalyzer::Result result = LogAnalyzer(run.session, run.formats).run();
             // Only a line cut at the end of the file may be cut short.

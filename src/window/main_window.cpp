@@ -29,8 +29,8 @@
 #include <QWindow>
 
 MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathResolver& resolver,
-                       QWidget* parent)
-    : QWidget(parent), skin_(skin), registry_(registry), session_(resolver),
+                       DataExchangeClient* exchange, QWidget* parent)
+    : QWidget(parent), skin_(skin), registry_(registry), exchange_(exchange), session_(resolver),
       treeFiller_(std::make_unique<TreeFiller>(formats_)),
       ownOpener_(std::make_unique<QtDesktopOpener>()), desktopOpener_(ownOpener_.get())
 {

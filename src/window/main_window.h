@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class DataExchangeClient;
 class DesktopOpener;
 class DownloadMonitor;
 class HandleLabel;
@@ -42,8 +43,10 @@ public:
     static constexpr int StatCount = 7;
 
     // Runs the start-up sequence; nothing is read until the user asks for a log.
+    // The monitor asks GetRight through `exchange` (taken over) or, without
+    // one, through the local-socket backend.
     MainWindow(Skin skin, const RegistryReader& registry, const PathResolver& resolver,
-               QWidget* parent = nullptr);
+               DataExchangeClient* exchange = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Skin skin() const { return skin_; }
@@ -122,6 +125,7 @@ private:
 
     const Skin skin_;
     const RegistryReader& registry_;
+    DataExchangeClient* exchange_; // handed to the monitor when it is made
     LogSession session_;
     const Formats formats_;
     std::unique_ptr<TreeFiller> treeFiller_;

@@ -144,7 +144,7 @@ void MainWindow::createControls()
     // The monitor's data-exchange client and tick; both idle until it is switched on.
     Text1 = named(new QLineEdit(this), "Text1");
     Text1->hide();
-    monitor_ = named(new DownloadMonitor(session_.resolver(), nullptr, this), "monitor");
+    monitor_ = named(new DownloadMonitor(session_.resolver(), exchange_, this), "monitor");
 
     cmdReRead = hot("cmdReRead", QStringLiteral("Re-read Log"));
     cmdExit = hot("cmdExit", QStringLiteral("Exit"), {},

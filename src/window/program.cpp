@@ -1,5 +1,9 @@
 #include "window/program.h"
 
+#include "platform/bridge_data_exchange.h"
+#include "platform/bridge_registry_reader.h"
+#include "platform/data_exchange_choice.h"
+#include "platform/wine_bridge.h"
 #include "platform/wine_path_resolver.h"
 #include "platform/wine_prefix.h"
 #include "platform/wine_registry_reader.h"
@@ -9,6 +13,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+
+#include <memory>
 
 namespace {
 
@@ -61,9 +67,31 @@ int runProgram(int& argc, char** argv, Skin skin)
     QApplication::setWindowIcon(programIcon());
 
     const QString prefix = winePrefix();
-    const WineRegistryReader registry(prefix);
+    const WineRegistryReader registryFiles(prefix);
     const WinePathResolver resolver(prefix);
-    MainWindow window(skin, registry, resolver);
+
+    // GetRight under Wine is reached through the bridge (data_exchange_choice.h).
+    const WineSide wine = findWineSide(QProcessEnvironment::systemEnvironment(),
+                                       QCoreApplication::applicationDirPath(), prefix);
+    const ExchangeBackend backend =
+        chooseExchangeBackend(qEnvironmentVariable("TAVRIN_DATA_EXCHANGE"), wine);
+    std::unique_ptr<WineBridge> bridge;
+    std::unique_ptr<BridgeRegistryReader> runningRegistry;
+    DataExchangeClient* exchange = nullptr; // the local socket
+    if (backend == ExchangeBackend::WineBridge) {
+        const QString wineProgram =
+            wine.wineProgram.isEmpty() ? QStringLiteral("wine") : wine.wineProgram;
+        bridge = std::make_unique<WineBridge>(
+            WineBridge::Launch{wineProgram, wine.bridgePath, wine.prefix});
+        exchange = new BridgeDataExchange(*bridge);
+        if (registryThroughBridge(backend, wine))
+            runningRegistry = std::make_unique<BridgeRegistryReader>(*bridge, registryFiles);
+    }
+    const RegistryReader& registry =
+        runningRegistry ? static_cast<const RegistryReader&>(*runningRegistry) : registryFiles;
+
+    // The window goes before the bridge, which ends with the program.
+    MainWindow window(skin, registry, resolver, exchange);
     window.show();
     return app.exec();
 }

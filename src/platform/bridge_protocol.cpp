@@ -92,6 +92,11 @@ bool MessageReader::midMessage() const
     return state_ != State::Header || !header_.empty();
 }
 
+bool MessageReader::skippingPayload() const
+{
+    return state_ != State::Header && current_.payloadDropped;
+}
+
 bool MessageReader::feed(std::string_view bytes, std::vector<Message>& out)
 {
     while (!broken_ && !bytes.empty()) {

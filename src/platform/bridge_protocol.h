@@ -67,6 +67,8 @@ public:
     bool broken() const { return broken_; }
     // Whether a message is under way (part of a header or payload is in).
     bool midMessage() const;
+    // Whether the reader is skipping the payload of a message over the limit.
+    bool skippingPayload() const;
 
 private:
     bool takeHeader(std::string_view line);

@@ -160,6 +160,9 @@ void WineBridge::onReadyRead()
     }
     if (!intact && process_)
         fail(ExchangeFailure::NoService);
+    else if (reader_.skippingPayload() && process_)
+        fail(ExchangeFailure::TooLong); // no need to read the rest of it
+
 }
 
 void WineBridge::deliver(const bridge::Answer& answer)

@@ -54,6 +54,7 @@ class TestBridgeExchange : public QObject {
 
 private slots:
     void initTestCase();
+    void init() { QVERIFY(standIn_.reset()); }
     void replies_data();
     void replies();
     void largeTextThroughTheFraming();
@@ -199,6 +200,7 @@ void TestBridgeExchange::serverKilledDuringARequest()
     DdeStandIn doomed;
     QVERIFY(standIn_.refuse(true)); // only the doomed one answers
     QVERIFY(doomed.start());
+    doomed.forgetAsked();
     QVERIFY(doomed.reply(1, "a|1|b|"));
     QVERIFY(doomed.slow(20000));
     WineBridge bridge(bridgeLaunch());

@@ -96,9 +96,22 @@ public:
     }
     bool clear() { return send(bridge::encodeMessage({"CLEAR"})); }
     bool slow(int ms) { return send(bridge::encodeMessage({"SLOW", std::to_string(ms)})); }
+    // Holds back only one item's reply.
+    bool slow(int ms, int item)
+    {
+        return send(bridge::encodeMessage({"SLOW", std::to_string(ms), std::to_string(item)}));
+    }
+    // Back to serving every reply at once.
+    bool reset() { return slow(0) && refuse(false) && decline(false); }
     bool refuse(bool on) { return send(bridge::encodeMessage({"REFUSE", on ? "1" : "0"})); }
     bool decline(bool on) { return send(bridge::encodeMessage({"DECLINE", on ? "1" : "0"})); }
 
+    // Starts the list of items asked for afresh.
+    void forgetAsked()
+    {
+        pump(0);
+        asked_.clear();
+    }
     // The items asked for so far, in order.
     QStringList asked()
     {

@@ -12,7 +12,7 @@
 // framing), so getright-sim and the tests can drive it:
 //   REPLY <item> #N + text    the reply for an item (bytes as sent, ANSI)
 //   CLEAR                     no downloads: every item gets the empty reply
-//   SLOW <ms>                 hold every reply back this long
+//   SLOW <ms> [item]          hold every reply, or only that item's, back this long
 //   REFUSE <0|1>              refuse every conversation
 //   DECLINE <0|1>             take conversations but decline every request
 //   PING <token>              answered by "PONG <token>" once all before it is done
@@ -37,6 +37,7 @@ namespace {
 struct Settings {
     int downloads = 3;
     DWORD slowMs = 0;
+    int slowItem = 0; // 0: every item is held back
     bool refuse = false;
     bool decline = false;
     int malformed = 0;
@@ -96,12 +97,13 @@ HDDEDATA CALLBACK serve(UINT type, UINT format, HCONV, HSZ topic, HSZ item, HDDE
         const std::string name = itemName(item);
         if (server.settings.control)
             writeStdout(bridge::encodeMessage({"ASKED", name}));
-        if (server.settings.slowMs > 0)
+        const std::optional<std::uint64_t> number = bridge::parseDecimal(name);
+        const int index = number && *number < 100000 ? static_cast<int>(*number) : 0;
+        if (server.settings.slowMs > 0 &&
+            (server.settings.slowItem == 0 || server.settings.slowItem == index))
             Sleep(server.settings.slowMs);
         if (server.settings.decline || format != CF_TEXT)
             return nullptr;
-        const std::optional<std::uint64_t> number = bridge::parseDecimal(name);
-        const int index = number && *number < 100000 ? static_cast<int>(*number) : 0;
         std::string reply;
         if (server.settings.control) {
             const auto found = server.replies.find(index);
@@ -138,10 +140,14 @@ bool control(bridge::Message& message)
             server.replies[static_cast<int>(*item)] = std::move(message.payload);
     } else if (f[0] == "CLEAR" && f.size() == 1) {
         server.replies.clear();
-    } else if (f[0] == "SLOW" && f.size() == 2) {
+    } else if (f[0] == "SLOW" && (f.size() == 2 || f.size() == 3)) {
         const std::optional<std::uint64_t> ms = bridge::parseDecimal(f[1]);
-        if (ms && *ms <= 3'600'000)
+        const std::optional<std::uint64_t> item =
+            f.size() == 3 ? bridge::parseDecimal(f[2]) : std::optional<std::uint64_t>(0);
+        if (ms && *ms <= 3'600'000 && item && *item < 100000) {
             server.settings.slowMs = static_cast<DWORD>(*ms);
+            server.settings.slowItem = static_cast<int>(*item);
+        }
     } else if (f[0] == "REFUSE" && f.size() == 2) {
         flag(f[1], &server.settings.refuse);
     } else if (f[0] == "DECLINE" && f.size() == 2) {

@@ -3,7 +3,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DEPS := g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev \
-        xvfb xauth fonts-liberation2 fonts-dejavu-core
+        xvfb xauth fonts-liberation2 fonts-dejavu-core \
+        wine wine64 g++-mingw-w64-x86-64-posix
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Only for the fuzz build (tests/fuzz/run): clang with libFuzzer and the sanitizers.
@@ -34,21 +35,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Starts Tavrin on the bundled demo log, through a Wine-style prefix made under
-# build/, with getright-sim standing in for a running GetRight beside it.
-DEMO_PREFIX := $(CURDIR)/$(BUILD)/demo-prefix
-DEMO_LOG := $(DEMO_PREFIX)/drive_c/Program Files/GetRight/getright.log
+# Starts Tavrin on the bundled demo log with a stand-in for a running GetRight
+# beside it: under Wine, over DDE, when Wine is installed (tools/run-demo).
 run: build
-	cmake --build $(BUILD) --target demo-prefix
-	@export WINEPREFIX="$(DEMO_PREFIX)"; \
-	$(BUILD)/bin/getright-sim --log "$(DEMO_LOG)" --log-every 6 & sim=$$!; \
-	trap 'kill $$sim 2>/dev/null' EXIT INT TERM; \
-	if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	  echo "No display: starting Tavrin under xvfb-run"; \
-	  xvfb-run -a $(BUILD)/bin/tavrin; \
-	else \
-	  $(BUILD)/bin/tavrin; \
-	fi
+	tools/run-demo $(BUILD)
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -1,7 +1,10 @@
 // getright-sim: stands in for a running GetRight. It serves the DownloadInfo
-// topic with downloads whose byte counts grow, can append GetRight-style lines
-// to a log file, and can write a Wine-style user.reg naming that log.
+// topic with downloads whose byte counts grow, on the local socket or through
+// the DDE stand-in under Wine, can append GetRight-style lines to a log file,
+// and can name that log in a Wine prefix's registry.
 
+#include "platform/wine_prefix.h"
+#include "sim_dde.h"
 #include "sim_downloads.h"
 #include "sim_log.h"
 #include "sim_server.h"
@@ -15,6 +18,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <unistd.h>
 
@@ -108,8 +112,12 @@ int main(int argc, char* argv[])
                                        QStringLiteral("seconds"), QStringLiteral("0"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Print every request and reply."));
+    const QCommandLineOption dde(
+        QStringLiteral("dde"),
+        QStringLiteral("Serve over Windows DDE under Wine, through getright-dde-sim.exe beside "
+                       "this program, instead of the local socket. Needs a display."));
     parser.addOptions({downloads, speed, log, logEvery, prefix, force, malformed, slow, missing,
-                       quitAfter, verbose});
+                       quitAfter, verbose, dde});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0]));
@@ -142,7 +150,15 @@ int main(int argc, char* argv[])
     }
 
     QString error;
-    if (!prefixDir.isEmpty()) {
+    if (!prefixDir.isEmpty() && winePrefixReady(prefixDir)) {
+        // A prefix of a real Wine: its registry is Wine's to write.
+        const QString windowsPath = windowsPathInPrefix(prefixDir, logPath);
+        qputenv("WINEPREFIX", QFile::encodeName(QFileInfo(prefixDir).absoluteFilePath()));
+        if (!logPath.isEmpty() && !setLogFileWithWine(prefixDir, windowsPath, &error))
+            return fail(error);
+        std::printf("Named %s in the Wine registry of %s\n", qPrintable(windowsPath),
+                    qPrintable(prefixDir));
+    } else if (!prefixDir.isEmpty()) {
         if (!writeUserReg(prefixDir, logPath, parser.isSet(force), &error))
             return fail(error);
         std::printf("Wrote %s naming %s\n",
@@ -155,25 +171,40 @@ int main(int argc, char* argv[])
     clock.start();
     const auto advance = [&] { sim.advanceTo(double(clock.elapsed()) / 1000.0); };
 
-    SimServer::Faults faults;
-    faults.malformedItem = malformedItem;
-    faults.slowMs = slowMs;
-    faults.missing = parser.isSet(missing);
-    SimServer server(
-        faults,
-        [&](int item) {
-            advance();
-            return item <= sim.count() ? sim.reply(item - 1) : QString();
-        },
-        [&](int item) {
-            advance();
-            return item <= sim.count() ? sim.malformedReply(item - 1) : QString();
-        },
-        parser.isSet(verbose));
-    if (!server.listen(&error))
-        return fail(error);
-    std::printf("Serving GetRight|DownloadInfo on %s with %d download(s)\n",
-                qPrintable(server.socketPath()), count);
+    const auto replyFor = [&](int item) {
+        advance();
+        return item <= sim.count() ? sim.reply(item - 1) : QString();
+    };
+    const auto malformedFor = [&](int item) {
+        advance();
+        return item <= sim.count() ? sim.malformedReply(item - 1) : QString();
+    };
+    std::unique_ptr<SimServer> server;
+    std::unique_ptr<SimDde> ddeServer;
+    if (parser.isSet(dde)) {
+        const QString standIn =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/getright-dde-sim.exe");
+        SimDde::Faults faults;
+        faults.slowMs = slowMs;
+        faults.missing = parser.isSet(missing);
+        ddeServer = std::make_unique<SimDde>(standIn, count, faults, [=](int item) {
+            return item == malformedItem ? malformedFor(item) : replyFor(item);
+        });
+        if (!ddeServer->start(&error))
+            return fail(error);
+        std::printf("Serving GetRight|DownloadInfo over DDE under Wine with %d download(s)\n",
+                    count);
+    } else {
+        SimServer::Faults faults;
+        faults.malformedItem = malformedItem;
+        faults.slowMs = slowMs;
+        faults.missing = parser.isSet(missing);
+        server = std::make_unique<SimServer>(faults, replyFor, malformedFor, parser.isSet(verbose));
+        if (!server->listen(&error))
+            return fail(error);
+        std::printf("Serving GetRight|DownloadInfo on %s with %d download(s)\n",
+                    qPrintable(server->socketPath()), count);
+    }
 
     // Log lines: what happened since the last write, or a quiet-moment line.
     QTimer logTimer;

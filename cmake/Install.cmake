@@ -16,6 +16,13 @@ foreach(_program tavrin koslin tavrin-report)
   endif()
 endforeach()
 
+# The Wine bridge, a Windows program run under Wine, in the package's private
+# folder, where the programs look for it (../lib/tavrin beside bin/).
+if(TAVRIN_WINE_SIDE)
+  install(PROGRAMS ${CMAKE_BINARY_DIR}/bin/tavrin-wine-bridge.exe
+          DESTINATION lib/tavrin)
+endif()
+
 install(FILES ${_pkg}/${TAVRIN_APP_ID}.desktop ${_pkg}/${KOSLIN_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_pkg}/${TAVRIN_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -70,7 +77,8 @@ totals and the downloads in a tree in five orders, searches the tree, opens a
 download's file or URL, and watches the log and GetRight's running downloads.
 
 The package holds tavrin (a skinned window with a tray icon), koslin (the same
-viewer in a plain window) and tavrin-report (the analysis as text).")
+viewer in a plain window) and tavrin-report (the analysis as text), and the
+small Windows program through which they reach a GetRight running under Wine.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -79,6 +87,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # window's fonts are loaded at run time, so no library names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+# GetRight runs under Wine; without it the bridge is not used and the monitor
+# speaks only the local-socket protocol.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

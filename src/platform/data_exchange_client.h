@@ -13,7 +13,11 @@
 // of it follows. A request that is not answered within timeoutMs() fails with
 // TimedOut; so does a conversation that cannot be opened in that time.
 //
-// Linux backend (LocalSocketDataExchange), the wire protocol:
+// Backends: BridgeDataExchange (Windows DDE through the Wine bridge, for a
+// GetRight under Wine; bridge_data_exchange.h) and LocalSocketDataExchange
+// (getright-sim's protocol); data_exchange_choice.h says which is used.
+//
+// The local-socket protocol:
 //   - a conversation is one connection to the local socket
 //     <$XDG_RUNTIME_DIR or the temporary folder>/<service>.<topic>, where
 //     characters other than letters, digits, "-", "_" and "." become "_"
@@ -29,6 +33,7 @@
 class DataExchangeClient : public QObject {
     Q_OBJECT
 public:
+    // The same kinds as ExchangeFailure, which the Windows side uses.
     enum class Failure {
         NoService, // nobody serves the topic (or the connection was refused)
         Refused,   // the server closed the conversation without a reply

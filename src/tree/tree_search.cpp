@@ -16,12 +16,32 @@
 
 namespace {
 
-// QString::contains(needle, sensitivity) for node texts read as Latin-1 bytes,
-// so a search over a million nodes needs no QString per node. Without regard
-// to case Qt folds both sides character by character; so does this, with the
-// folded Latin-1 characters from a table. A needle this cannot take (a
-// character outside the Basic Multilingual Plane without regard to case) makes
-// every node go through QString.
+// Each character by itself in upper case, as the search compares texts
+// without regard to case: one character stays one, so "ß" stays "ß" and never
+// becomes "SS" (which QString::toUpper makes of it).
+QString upperEachCharacter(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            const char32_t upper = QChar::toUpper(QChar::surrogateToUcs4(c, text[i + 1]));
+            out += QChar::highSurrogate(upper);
+            out += QChar::lowSurrogate(upper);
+            ++i;
+        } else {
+            out += c.toUpper();
+        }
+    }
+    return out;
+}
+
+// The match of an upper-cased needle in node texts read as Latin-1 bytes, so
+// a search over a million nodes needs no QString per node. Without regard to
+// case every byte is compared by its character in upper case, from a table.
+// A needle this cannot take (a character outside the Basic Multilingual
+// Plane without regard to case) makes every node go through QString.
 class Latin1Matcher {
 public:
     Latin1Matcher(const QString& needle, bool caseSensitive) : caseSensitive_(caseSensitive)
@@ -41,14 +61,14 @@ public:
         for (const QChar c : needle) {
             if (c.isSurrogate())
                 return;
-            folded_.push_back(c.toCaseFolded().unicode());
+            upper_.push_back(c.unicode());
         }
         for (int b = 0; b < 256; ++b)
-            fold_[std::size_t(b)] = QChar(char16_t(b)).toCaseFolded().unicode();
-        if (!folded_.empty()) {
-            // The bytes that fold to the needle's first character.
+            upperOf_[std::size_t(b)] = QChar(char16_t(b)).toUpper().unicode();
+        if (!upper_.empty()) {
+            // The bytes whose upper case is the needle's first character.
             for (int b = 0; b < 256; ++b) {
-                if (fold_[std::size_t(b)] == folded_[0]) {
+                if (upperOf_[std::size_t(b)] == upper_[0]) {
                     if (firstCount_ < 2)
                         first_[firstCount_] = char(b);
                     ++firstCount_;
@@ -105,7 +125,7 @@ public:
             return false;
         if (caseSensitive_)
             return text.find(bytes_) != std::string_view::npos;
-        const std::size_t m = folded_.size();
+        const std::size_t m = upper_.size();
         if (m == 0)
             return true;
         if (text.size() < m || firstCount_ == 0)
@@ -114,7 +134,7 @@ public:
         for (std::size_t i = nextCandidate(text, 0, last); i <= last;
              i = nextCandidate(text, i + 1, last)) {
             std::size_t j = 1;
-            while (j < m && fold_[static_cast<unsigned char>(text[i + j])] == folded_[j])
+            while (j < m && upperOf_[static_cast<unsigned char>(text[i + j])] == upper_[j])
                 ++j;
             if (j == m)
                 return true;
@@ -130,7 +150,7 @@ private:
         std::vector<std::size_t> straddles; // k: the label ends with the needle's first k
     };
 
-    std::size_t needleSize() const { return caseSensitive_ ? bytes_.size() : folded_.size(); }
+    std::size_t needleSize() const { return caseSensitive_ ? bytes_.size() : upper_.size(); }
 
     const Label& labelOf(const TreeModel::TextPieces& pieces) const
     {
@@ -168,7 +188,7 @@ private:
 
     bool sameChar(char c, std::size_t j) const
     {
-        return caseSensitive_ ? c == bytes_[j] : fold_[static_cast<unsigned char>(c)] == folded_[j];
+        return caseSensitive_ ? c == bytes_[j] : upperOf_[static_cast<unsigned char>(c)] == upper_[j];
     }
 
     // Whether the needle starts at offset `at` of piece i and runs on through
@@ -186,8 +206,8 @@ private:
         return j == m;
     }
 
-    // The first position from i to last whose byte folds to the needle's first
-    // character, or last + 1.
+    // The first position from i to last whose byte is the needle's first
+    // character in upper case, or last + 1.
     std::size_t nextCandidate(std::string_view text, std::size_t i, std::size_t last) const
     {
         const char* p = text.data();
@@ -219,7 +239,7 @@ private:
             return last + 1;
         }
         for (; i <= last; ++i)
-            if (fold_[static_cast<unsigned char>(p[i])] == folded_[0])
+            if (upperOf_[static_cast<unsigned char>(p[i])] == upper_[0])
                 return i;
         return last + 1;
     }
@@ -229,8 +249,8 @@ private:
     mutable std::deque<Label> labels_; // a deque: labels handed out stay put
     bool impossible_ = false;
     std::string bytes_;
-    std::u16string folded_;
-    std::array<char16_t, 256> fold_{};
+    std::u16string upper_;
+    std::array<char16_t, 256> upperOf_{};
     char first_[2] = {0, 0};
     int firstCount_ = 0;
 };
@@ -261,8 +281,7 @@ int findNode(const TreeModel& model, const QString& searchText, bool caseSensiti
         break;
     }
     // Without regard to case both sides are compared upper-cased; the needle once.
-    const QString needle = caseSensitive ? searchText : searchText.toUpper();
-    const Qt::CaseSensitivity sensitivity = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const QString needle = caseSensitive ? searchText : upperEachCharacter(searchText);
     const Latin1Matcher matcher(needle, caseSensitive);
     std::string text;
     for (int position = first; step > 0 ? position <= last : position >= last; position += step) {
@@ -280,7 +299,8 @@ int findNode(const TreeModel& model, const QString& searchText, bool caseSensiti
                 continue;
             }
         }
-        if (model.text(position).contains(needle, sensitivity))
+        const QString nodeText = model.text(position);
+        if ((caseSensitive ? nodeText : upperEachCharacter(nodeText)).contains(needle))
             return position;
     }
     return 0;

@@ -64,6 +64,48 @@ private Q_SLOTS:
         QCOMPARE(findNode(model, text, caseSensitive, static_cast<SearchRange>(range), selected), found);
     }
 
+    // Without regard to case both texts are upper-cased a character at a time:
+    // "ß" stays "ß" (it never becomes "SS"), on both sides, whether a node's
+    // text is kept as Latin-1 or, holding a character beyond it, as UTF-16.
+    void upperCaseCharacterByCharacter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::addColumn<int>("selected"); // 0: from the first node, else next from it
+        QTest::addColumn<int>("found");
+
+        QTest::newRow("straße finds straße") << QStringLiteral(u"straße") << false << 0 << 2;
+        QTest::newRow("STRAßE finds straße") << QStringLiteral(u"STRAßE") << false << 0 << 2;
+        QTest::newRow("and the UTF-16 node next")
+            << QStringLiteral(u"straße") << false << 2 << 3;
+        QTest::newRow("ß is no SS") << QStringLiteral(u"ß") << false << 0 << 2;
+        QTest::newRow("SS finds only ss") << QStringLiteral("SS") << false << 0 << 1;
+        QTest::newRow("SS nowhere else") << QStringLiteral("SS") << false << 1 << 0;
+        QTest::newRow("STRASSE finds no straße") << QStringLiteral("STRASSE") << false << 0 << 0;
+        QTest::newRow("ÿ and Ÿ alike") << QStringLiteral(u"Ÿes") << false << 0 << 4;
+        QTest::newRow("ä finds Ä in UTF-16") << QStringLiteral(u"ärger") << false << 0 << 3;
+        QTest::newRow("with regard to case") << QStringLiteral(u"ß") << true << 0 << 2;
+        QTest::newRow("with regard to case, no Ä") << QStringLiteral(u"ärger") << true << 0 << 0;
+    }
+
+    void upperCaseCharacterByCharacter()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, caseSensitive);
+        QFETCH(int, selected);
+        QFETCH(int, found);
+
+        TreeModel tree;
+        tree.beginFill();
+        tree.addNode(0, QStringLiteral("Entry: 1"), QStringLiteral("glass.zip"), 5);
+        tree.addNode(0, QStringLiteral("Entry: 2"), QStringLiteral(u"straße.zip"), 5);
+        tree.addNode(0, QStringLiteral("Entry: 3"), QStringLiteral(u"Ärger – straße.zip"), 5);
+        tree.addNode(0, QStringLiteral("Entry: 4"), QStringLiteral(u"ÿes.txt"), 5);
+        tree.endFill();
+        const SearchRange range = selected ? SearchRange::Next : SearchRange::FromFirst;
+        QCOMPARE(findNode(tree, text, caseSensitive, range, selected), found);
+    }
+
     void emptyTree()
     {
         TreeModel empty;

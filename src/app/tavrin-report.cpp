@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryFile>
 #include <QTextStream>
 
 #if __has_include(<malloc.h>)
@@ -20,7 +21,7 @@
 
 namespace {
 
-const char kUsage[] = "usage: tavrin-report [--order none|date|name|url|local] LOGFILE\n";
+const char kUsage[] = "usage: tavrin-report [--order none|date|name|url|local] LOGFILE|-\n";
 
 const char kHelp[] =
     "\n"
@@ -32,7 +33,8 @@ const char kHelp[] =
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
-    "LOGFILE is a path, or a Windows path (C:\\...) resolved through the Wine prefix.\n"
+    "LOGFILE is a path, or a Windows path (C:\\...) resolved through the Wine prefix;\n"
+    "- reads the log from standard input.\n"
     "\n"
     "Output: seven lines \"Caption: value\" (Total Files, Total Resumes, Total\n"
     "Restarts, Total Completed, Bytes Recovered, Log Started, Log Finished), an\n"
@@ -52,6 +54,44 @@ int usage(QTextStream& err)
 {
     err << kUsage << "Try 'tavrin-report --help' for more information.\n";
     return 2;
+}
+
+int unknownOrder(QTextStream& err, const QString& name)
+{
+    err << "tavrin-report: unknown order '" << name
+        << "': use none, date, name, url or local\n";
+    return usage(err);
+}
+
+// What went wrong with the log file, naming it: "cannot read X: no such file".
+QString loadFailure(const QString& logFile, const LogSession::LoadOutcome& outcome)
+{
+    using Problem = LogLoadResult::Problem;
+    switch (outcome.problem) {
+    case Problem::Folder:
+        return logFile + QStringLiteral(" is a folder");
+    case Problem::NotRegular:
+        return logFile + QStringLiteral(" is not a regular file");
+    default:
+        break;
+    }
+    const QString cause = Messages::problemText(outcome.problem, outcome.systemError);
+    return QStringLiteral("cannot read ") + logFile +
+           (cause.isEmpty() ? QString() : QStringLiteral(": ") + cause);
+}
+
+// Standard input copied to a file of its own, which the loader reads like any
+// log; nothing when it cannot be copied.
+bool copyStandardInput(QTemporaryFile& copy)
+{
+    QFile in;
+    if (!copy.open() || !in.open(stdin, QIODevice::ReadOnly))
+        return false;
+    QByteArray piece;
+    while (!(piece = in.read(1 << 20)).isEmpty())
+        if (copy.write(piece) != piece.size())
+            return false;
+    return copy.flush();
 }
 
 } // namespace
@@ -77,11 +117,13 @@ int main(int argc, char* argv[])
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == QLatin1String("--order")) {
-            if (++i >= args.size() || !sortOrderFromName(args[i], &order))
+            if (++i >= args.size())
                 return usage(err);
+            if (!sortOrderFromName(args[i], &order))
+                return unknownOrder(err, args[i]);
         } else if (arg.startsWith(QLatin1String("--order="))) {
             if (!sortOrderFromName(arg.mid(8), &order))
-                return usage(err);
+                return unknownOrder(err, arg.mid(8));
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             out << kUsage << kHelp;
             return 0;
@@ -103,13 +145,28 @@ int main(int argc, char* argv[])
     const Formats formats;
     LogSession session(resolver, formats.locale());
     session.resetRecords();
-    const LogSession::LoadOutcome outcome = session.loadLogFile(logFile);
-    if (outcome.message == LogSession::LoadOutcome::Message::FileError) {
-        err << Messages::fileError() << '\n';
-        return 1;
+    QTemporaryFile standardInput;
+    if (logFile == QLatin1String("-")) {
+        if (!copyStandardInput(standardInput)) {
+            err << "tavrin-report: cannot read the log from standard input\n";
+            return 1;
+        }
     }
-    if (outcome.message == LogSession::LoadOutcome::Message::BadRecords)
+    const QString readFrom = logFile == QLatin1String("-") ? standardInput.fileName() : logFile;
+    const LogSession::LoadOutcome outcome = session.loadLogFile(readFrom);
+    switch (outcome.message) {
+    case LogSession::LoadOutcome::Message::FileError:
+        err << "tavrin-report: " << loadFailure(logFile, outcome) << '\n';
+        return 1;
+    case LogSession::LoadOutcome::Message::BadRecords:
         err << Messages::badRecords(outcome.badRecords) << '\n';
+        break;
+    case LogSession::LoadOutcome::Message::NoDatedLines:
+        err << Messages::noDatedLines() << '\n';
+        break;
+    case LogSession::LoadOutcome::Message::None:
+        break;
+    }
 
     QStringList labels(7, QStringLiteral("0"));
     TreeModel model;

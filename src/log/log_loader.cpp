@@ -22,13 +22,21 @@ namespace {
 // is still in the cache, and progress is told between pieces.
 constexpr qsizetype kPiece = 4 * 1024 * 1024;
 
-bool isReadableRegularFile(const QString& localPath)
+// Why the path is no file the loader may open; None when it is one.
+LogLoadResult::Problem openProblem(const QString& localPath)
 {
+    using Problem = LogLoadResult::Problem;
     std::error_code error;
     const auto status = std::filesystem::status(localPath.toStdString(), error);
-    if (error || status.type() != std::filesystem::file_type::regular)
-        return false;
-    return QFileInfo(localPath).isReadable();
+    if (status.type() == std::filesystem::file_type::not_found)
+        return Problem::Missing;
+    if (error)
+        return error == std::errc::permission_denied ? Problem::NoPermission : Problem::Missing;
+    if (status.type() == std::filesystem::file_type::directory)
+        return Problem::Folder;
+    if (status.type() != std::filesystem::file_type::regular)
+        return Problem::NotRegular;
+    return QFileInfo(localPath).isReadable() ? Problem::None : Problem::NoPermission;
 }
 
 // The first CR or LF in bytes [i, end), or end; sets high when a byte before it
@@ -136,22 +144,31 @@ LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
                           const LoadProgress& progress)
 {
     LogLoadResult result;
-    if (!isReadableRegularFile(localPath)) {
+    result.problem = openProblem(localPath);
+    if (result.problem != LogLoadResult::Problem::None) {
         result.status = LogLoadResult::Status::CannotOpen;
         return result;
     }
     result.stamp = fileStamp(localPath);
 
     QFile file(localPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        result.status = LogLoadResult::Status::CannotOpen;
-        return result;
-    }
+    const auto failed = [&](LogLoadResult::Status status) {
+        result.status = status;
+        result.problem = status == LogLoadResult::Status::Abandoned
+                             ? LogLoadResult::Problem::None
+                             : LogLoadResult::Problem::ReadError;
+        result.systemError = file.errorString();
+        return std::move(result);
+    };
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return failed(LogLoadResult::Status::CannotOpen);
     // Read to the end, as far as the file goes now: GetRight may be adding to it.
     const qint64 size = qMax<qint64>(file.size(), 0);
     LineBuffer buffer;
     if (!buffer.reserve(qsizetype(size) + 1)) {
+        result.systemError = QStringLiteral("not enough memory");
         result.status = LogLoadResult::Status::ReadFailed;
+        result.problem = LogLoadResult::Problem::ReadError;
         return result;
     }
     LogLinesBuilder lines(std::move(buffer), qsizetype(size));
@@ -201,15 +218,13 @@ LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
         const ReadAhead ahead(file, data.data(), qsizetype(size), kPiece);
         for (;;) {
             const ReadAhead::State state = ahead.waitBeyond(filled);
-            if (state.failed) {
-                result.status = LogLoadResult::Status::ReadFailed;
-                return result;
-            }
+            if (state.failed)
+                return failed(LogLoadResult::Status::ReadFailed);
             if (state.ready > filled) {
                 filled = state.ready;
                 takeLines(false);
-                if (progress)
-                    progress(filled, qMax<qint64>(size, filled));
+                if (progress && !progress(filled, qMax<qint64>(size, filled)))
+                    return failed(LogLoadResult::Status::Abandoned);
             }
             if (state.done && state.ready == filled)
                 break;
@@ -218,20 +233,20 @@ LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
     // Then whatever it has more, or all of a small file.
     for (;;) {
         if (filled == data.capacity() && !data.reserve(filled + kPiece)) {
+            result.systemError = QStringLiteral("not enough memory");
             result.status = LogLoadResult::Status::ReadFailed;
+            result.problem = LogLoadResult::Problem::ReadError;
             return result;
         }
         const qint64 got = file.read(data.data() + filled, qMin(kPiece, data.capacity() - filled));
-        if (got < 0 || file.error() != QFileDevice::NoError) {
-            result.status = LogLoadResult::Status::ReadFailed;
-            return result;
-        }
+        if (got < 0 || file.error() != QFileDevice::NoError)
+            return failed(LogLoadResult::Status::ReadFailed);
         if (got == 0)
             break;
         filled += qsizetype(got);
         takeLines(false);
-        if (progress)
-            progress(filled, qMax<qint64>(size, filled));
+        if (progress && !progress(filled, qMax<qint64>(size, filled)))
+            return failed(LogLoadResult::Status::Abandoned);
     }
     file.close();
     takeLines(true);

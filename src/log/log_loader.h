@@ -14,8 +14,13 @@ struct LogLoadResult {
         NoLines,    // read, but no line began with a date
         CannotOpen, // missing, not a regular file, or no permission
         ReadFailed, // opened, but reading stopped part-way
+        Abandoned,  // the progress callback asked to stop
     };
+    // Why a file could not be opened or read.
+    enum class Problem { None, Missing, Folder, NotRegular, NoPermission, ReadError };
     Status status = Status::CannotOpen;
+    Problem problem = Problem::None;
+    QString systemError; // the system's words for a ReadError
     LogLines lines;
     qint64 badRecords = 0;
     QString stamp; // the file's last-modified time as text; set unless CannotOpen
@@ -36,8 +41,9 @@ QString headDate(QByteArrayView line, const DateTest& dateTest);
 QString fileStamp(const QString& localPath);
 
 // Told the bytes read so far and the file's size as the file is read, a few
-// megabytes at a time, so a window can keep itself painted.
-using LoadProgress = std::function<void(qint64 bytesRead, qint64 fileSize)>;
+// megabytes at a time, so a window can keep itself painted. Returning false
+// abandons the load (the window is closing).
+using LoadProgress = std::function<bool(qint64 bytesRead, qint64 fileSize)>;
 
 // Reads a log file that is already resolved to a local path. Lines end at CR LF,
 // CR or LF. Only regular files are opened, so a FIFO or a device never blocks.

@@ -18,10 +18,14 @@ class LogSession {
 public:
     // What a load asks the user to be told.
     struct LoadOutcome {
-        enum class Message { None, BadRecords, FileError };
+        enum class Message { None, BadRecords, FileError, NoDatedLines };
         Message message = Message::None;
         qint64 badRecords = 0;
         bool hasLines = false;
+        // What the message box adds below its text: the path and the cause.
+        QString detail;
+        LogLoadResult::Problem problem = LogLoadResult::Problem::None;
+        QString systemError;
     };
 
     explicit LogSession(const PathResolver& resolver, const QLocale& locale = QLocale::system());
@@ -33,6 +37,11 @@ public:
     // and updates the loaded-log texts as far as the load got. Call resetRecords()
     // (with the window's own reset) first. progress, when given, is told how the
     // reading goes.
+    //
+    // loadedLogPath and loadedLogStamp always name the same file: a load that
+    // read the file (with or without lines) takes both from it, one that could
+    // not read it keeps both. A load that keeps no line leaves no log loaded,
+    // so the first and last log dates are emptied.
     LoadOutcome loadLogFile(const QString& storedPath, const LoadProgress& progress = {});
 
     const DateTest& dateTest() const { return dateTest_; }

@@ -197,11 +197,16 @@ void MainWindow::chkMonitor_Click()
         tvwFiles->setFocus();
 }
 
-void MainWindow::showMessage(const QString& text, QMessageBox::Icon icon, const QString& title)
+void MainWindow::showMessage(const QString& text, QMessageBox::Icon icon, const QString& title,
+                             const QString& detail)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, this);
     // Messages may quote a log's text (a refused link): never read it as markup.
     box.setTextFormat(Qt::PlainText);
+    if (!detail.isEmpty()) {
+        // A path is no markup either; the informative text has no format of its own.
+        box.setInformativeText(detail.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")));
+    }
     box.exec();
 }
 

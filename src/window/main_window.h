@@ -79,7 +79,9 @@ public Q_SLOTS:
 
 protected:
     // Seams to the desktop, so tests can stand in for the modal parts.
-    virtual void showMessage(const QString& text, QMessageBox::Icon icon, const QString& title);
+    // `detail` goes below the text (the box's informative text), when given.
+    virtual void showMessage(const QString& text, QMessageBox::Icon icon, const QString& title,
+                             const QString& detail = QString());
     // The chosen log's full path; nothing when the user cancels.
     virtual std::optional<QString> chooseLogFile();
     // Asks the window system to move the window with the pointer.
@@ -105,6 +107,7 @@ private:
     void formQueryUnload();
 
     // Loading a log.
+    void reRead();
     void resetLog();
     void loadLogFile(const QString& path);
     void analyzeLog();
@@ -136,6 +139,9 @@ private:
     // Set by the first close request: long operations that yield to waiting
     // events stop at their next step instead of working on a closed window.
     bool closeRequested_ = false;
+    // Set while a load, an analysis or a fill runs: they yield to waiting
+    // events, and a command that waited must not start another one inside it.
+    bool busy_ = false;
     QPixmap background_;
 
     // Controls of both skins.

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QTreeView>
 
 namespace {
@@ -137,8 +138,9 @@ std::array<HotCommand*, 5> MainWindow::sortCommands() const
 
 void MainWindow::sortCommand(SortOrder order)
 {
-    if (sortOrder_ == order)
+    if (busy_ || sortOrder_ == order)
         return;
+    const QScopedValueRollback<bool> busy(busy_, true);
     sortOrder_ = order;
     populateTree();
 }

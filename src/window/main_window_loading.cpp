@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopedValueRollback>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeView>
@@ -51,26 +52,43 @@ void MainWindow::loadLogFile(const QString& path)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             yielded = true;
         }
+        return !closeRequested_;
     });
+    // After a close nothing more is shown: the window is gone.
+    if (closeRequested_)
+        return;
     // A monitor poll in between compared the file with the log loaded before.
     if (yielded)
         lblLogChanged->hide();
     monitor_->setLoadedLog(session_.loadedLogPath, session_.loadedLogStamp);
+    if (!outcome.hasLines) {
+        // No log is loaded now: its dates are not shown either.
+        setStatText(5, QStringLiteral("0"));
+        setStatText(6, QStringLiteral("0"));
+    }
     switch (outcome.message) {
     case LogSession::LoadOutcome::Message::None:
         break;
     case LogSession::LoadOutcome::Message::BadRecords:
         showMessage(Messages::badRecords(outcome.badRecords), QMessageBox::Information,
-                    Messages::appTitle());
+                    Messages::appTitle(), outcome.hasLines ? QString() : outcome.detail);
+        break;
+    case LogSession::LoadOutcome::Message::NoDatedLines:
+        showMessage(Messages::noDatedLines(), QMessageBox::Information, Messages::appTitle(),
+                    outcome.detail);
         break;
     case LogSession::LoadOutcome::Message::FileError:
-        showMessage(Messages::fileError(), QMessageBox::Critical, Messages::errorTitle());
+        showMessage(Messages::fileError(), QMessageBox::Critical, Messages::errorTitle(),
+                    outcome.detail);
         break;
     }
 }
 
 void MainWindow::cmdGetLog_Click()
 {
+    if (busy_)
+        return;
+    const QScopedValueRollback<bool> busy(busy_, true);
     const std::optional<QString> chosen = chooseLogFile();
     if (!chosen)
         return; // cancelled: the loaded log, its tree and its statistics stay
@@ -81,19 +99,30 @@ void MainWindow::cmdGetLog_Click()
     PBar1->show();
     PBar1->setCaption(QStringLiteral("Reading"));
     loadLogFile(txtFileName->text());
+    if (closeRequested_)
+        return;
     PBar1->setCaption(QString());
     analyzeLog();
 }
 
 void MainWindow::cmdOpenDefault_Click()
 {
-    if (isBlank(session_.defaultLogPath))
+    if (busy_ || isBlank(session_.defaultLogPath))
         return;
+    const QScopedValueRollback<bool> busy(busy_, true);
     txtFileName->setText(session_.defaultLogPath);
-    cmdReRead_Click();
+    reRead();
 }
 
 void MainWindow::cmdReRead_Click()
+{
+    if (busy_)
+        return;
+    const QScopedValueRollback<bool> busy(busy_, true);
+    reRead();
+}
+
+void MainWindow::reRead()
 {
     if (txtFileName->text() == Messages::noLogLoaded())
         return;

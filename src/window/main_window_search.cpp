@@ -27,7 +27,8 @@ int MainWindow::selectedPosition() const
 
 void MainWindow::search(SearchRange range)
 {
-    if (txtSearch->text() == kInitialSearchText)
+    // A search that waited while the tree fills would read it half-made.
+    if (busy_ || txtSearch->text() == kInitialSearchText)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int found = findNode(*treeModel, txtSearch->text(), caseSensitiveSearch_, range,
@@ -75,7 +76,7 @@ void MainWindow::cmdCase_Click()
 // cmdPlay: "Execute"
 void MainWindow::cmdPlay_Click()
 {
-    if (treeModel->nodeCount() == 0)
+    if (busy_ || treeModel->nodeCount() == 0)
         return;
     const int selected = selectedPosition();
     if (selected == 0)

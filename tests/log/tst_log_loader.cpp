@@ -190,38 +190,58 @@ private Q_SLOTS:
         }
     }
 
-    void sessionKeepsEarlierLogOnFailure()
+    // What a load that keeps no line leaves: no dates of a log that is gone,
+    // the path and the stamp of one file, and a message that says why.
+    void sessionAfterALoadWithoutLines()
     {
+        using Message = LogSession::LoadOutcome::Message;
         IdentityResolver resolver;
         LogSession session(resolver, QLocale(QStringLiteral("en_US")));
         const QString good = write(QStringLiteral("good.log"), "03/15/01 a\r\n03/16/01 b\r\n");
         auto outcome = session.loadLogFile(good);
-        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::None);
+        QCOMPARE(outcome.message, Message::None);
         QCOMPARE(session.loadedLogPath, good);
         QCOMPARE(session.firstLogDate, QStringLiteral("03/15/01"));
+        const QString goodStamp = session.loadedLogStamp;
 
-        outcome = session.loadLogFile(dir.filePath(QStringLiteral("nowhere.log")));
-        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::FileError);
+        // A missing file: the earlier path and its stamp stay together.
+        const QString nowhere = dir.filePath(QStringLiteral("nowhere.log"));
+        outcome = session.loadLogFile(nowhere);
+        QCOMPARE(outcome.message, Message::FileError);
+        QCOMPARE(outcome.problem, LogLoadResult::Problem::Missing);
+        QCOMPARE(outcome.detail, nowhere + QStringLiteral("\n\nNo such file."));
         QCOMPARE(session.logLines.count(), 0);
         QCOMPARE(session.loadedLogPath, good);
-        QCOMPARE(session.lastLogDate, QStringLiteral("03/16/01"));
+        QCOMPARE(session.loadedLogStamp, goodStamp);
+        QVERIFY(session.firstLogDate.isEmpty() && session.lastLogDate.isEmpty());
 
-        // An empty file: no message, no lines; the stamp is the new file's, the path the old one.
+        // A folder is named as one.
+        outcome = session.loadLogFile(dir.path());
+        QCOMPARE(outcome.problem, LogLoadResult::Problem::Folder);
+        QVERIFY(outcome.detail.endsWith(QStringLiteral("It is a folder.")));
+
+        // An empty file: said so; the path and the stamp are both the new file's.
         const QString empty = write(QStringLiteral("empty.log"), "");
         outcome = session.loadLogFile(empty);
-        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::None);
+        QCOMPARE(outcome.message, Message::NoDatedLines);
         QVERIFY(!outcome.hasLines);
-        QCOMPARE(session.loadedLogPath, good);
+        QCOMPARE(session.loadedLogPath, empty);
         QCOMPARE(session.loadedLogStamp, fileStamp(empty));
+        QCOMPARE(outcome.detail, empty + QStringLiteral("\n\nThe file is empty."));
 
-        // Only bad records: no message either.
-        outcome = session.loadLogFile(write(QStringLiteral("bad.log"), "x\r\ny\r\n"));
-        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::None);
+        // Only bad records: their count, and that no line begins with a date.
+        const QString bad = write(QStringLiteral("bad.log"), "x\r\ny\r\n");
+        outcome = session.loadLogFile(bad);
+        QCOMPARE(outcome.message, Message::BadRecords);
+        QCOMPARE(outcome.badRecords, qint64(2));
+        QCOMPARE(outcome.detail, bad + QStringLiteral("\n\nNo line begins with a date."));
+        QCOMPARE(session.loadedLogPath, bad);
 
         outcome =
             session.loadLogFile(write(QStringLiteral("three.log"), "a\r\n03/15/01 a\r\n\r\nb\r\n"));
-        QCOMPARE(outcome.message, LogSession::LoadOutcome::Message::BadRecords);
+        QCOMPARE(outcome.message, Message::BadRecords);
         QCOMPARE(outcome.badRecords, qint64(3));
+        QVERIFY(outcome.hasLines);
     }
 };
 

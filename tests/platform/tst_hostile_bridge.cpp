@@ -150,7 +150,8 @@ void TestHostileBridge::hungBridgeIsEnded()
     const qint64 first = bridge.processId();
     const Outcome outcome = ask(client);
     QCOMPARE(outcome.failure, std::optional<Failure>(Failure::TimedOut));
-    QVERIFY(outcome.ms >= 200 + BridgeDataExchange::GraceMs - 50);
+    // A coarse timer may fire up to 5 % early.
+    QVERIFY(outcome.ms >= (200 + BridgeDataExchange::GraceMs) * 9 / 10);
     QCOMPARE(bridge.state(), WineBridge::State::Resting);
     QTest::qWait(250);
     QVERIFY(bridge.ensureStarted());

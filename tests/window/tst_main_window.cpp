@@ -1,5 +1,6 @@
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
+#include "log/log_loader.h"
 #include "platform/path_resolver.h"
 #include "platform/registry_reader.h"
 #include "platform/wine_path_resolver.h"
@@ -360,8 +361,11 @@ private Q_SLOTS:
             << datedLines(2) + "\r\n" + datedLines(2) + "not a date\r\n\r\n" + datedLines(1) << 5
             << QStringLiteral("3 bad records were ignored");
         QTest::newRow("no bad records") << datedLines(4) << 4 << QString();
-        QTest::newRow("empty file") << QByteArray() << 0 << QString();
-        QTest::newRow("only bad records") << QByteArray("a\r\nb\r\n\r\n") << 0 << QString();
+        // A load that keeps no line says so.
+        QTest::newRow("empty file") << QByteArray() << 0
+                                    << QStringLiteral("The log holds no dated lines.");
+        QTest::newRow("only bad records") << QByteArray("a\r\nb\r\n\r\n") << 0
+                                          << QStringLiteral("3 bad records were ignored");
     }
 
     void loadMessages()
@@ -385,8 +389,10 @@ private Q_SLOTS:
 
         QCOMPARE(w.control<QLineEdit>("txtFileName")->text(), path);
         QCOMPARE(w.session().logLines.count(), lines);
-        // A load that keeps no line leaves the previous log's name.
-        QCOMPARE(w.session().loadedLogPath, lines > 0 ? path : previous);
+        // The loaded log's path and stamp are both the file just read, so the
+        // monitor compares that file with itself.
+        QCOMPARE(w.session().loadedLogPath, path);
+        QCOMPARE(w.session().loadedLogStamp, fileStamp(path));
         if (message.isEmpty()) {
             QVERIFY(w.messages.isEmpty());
         } else {

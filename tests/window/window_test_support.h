@@ -44,6 +44,7 @@ public:
         QString text;
         QMessageBox::Icon icon;
         QString title;
+        QString detail;
         // What the window showed while the box was up.
         bool reReadHidden;
         bool exitHidden;
@@ -67,9 +68,10 @@ public:
     }
 
 protected:
-    void showMessage(const QString& text, QMessageBox::Icon icon, const QString& title) override
+    void showMessage(const QString& text, QMessageBox::Icon icon, const QString& title,
+                     const QString& detail) override
     {
-        messages.append({text, icon, title, control<HotCommand>("cmdReRead")->isHidden(),
+        messages.append({text, icon, title, detail, control<HotCommand>("cmdReRead")->isHidden(),
                          control<HotCommand>("cmdExit")->isHidden(),
                          control<UcPBar>("PBar1")->isHidden(),
                          control<UcPBar>("PBar1")->caption()});

@@ -189,6 +189,64 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", runtimeDir_.path().toLocal8Bit());
     }
 
+    // A command that waited while a log was read does not run inside that
+    // load: no second load, fill, search or Execute starts at its yield, and
+    // the load ends without a false message.
+    void noCommandInsideALoad_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const char* command : {"cmdOpenDefault", "cmdGetLog", "cmdReRead", "cmdByDate",
+                                    "cmdSearch", "cmdPlay"})
+            QTest::newRow(command) << QString::fromLatin1(command);
+    }
+
+    void noCommandInsideALoad()
+    {
+        QFETCH(QString, command);
+        Loaded log(writeLog(QStringLiteral("good.log"), kLog));
+        VERIFY_USABLE(log);
+        log.w().messages.clear();
+        log.w().chosenFile = dir_.filePath(QStringLiteral("good.log"));
+        const int dialogs = log.w().dialogs;
+        const QByteArray name = command.toLatin1();
+        // Queued, it is handled at the load's first yield.
+        QMetaObject::invokeMethod(
+            &log.w(), [&] { Q_EMIT log.w().control<HotCommand>(name.constData())->click(); },
+            Qt::QueuedConnection);
+        log.click("cmdReRead");
+        QVERIFY2(log.w().messages.isEmpty(), log.w().messages.isEmpty()
+                                                 ? ""
+                                                 : qPrintable(log.w().messages[0].text));
+        QCOMPARE(log.records(), 3);
+        QCOMPARE(log.w().dialogs, dialogs);
+        QCOMPARE(log.w().sortOrder(), SortOrder::SortNone);
+        QVERIFY(log.opener.opened.isEmpty());
+        QCoreApplication::processEvents(); // nothing waits to run later either
+        QCOMPARE(log.records(), 3);
+        VERIFY_USABLE(log);
+    }
+
+    // A close that arrives while a large log is read: no message follows it,
+    // the load stops, and nothing of the closed window runs on.
+    void closeDuringARead()
+    {
+        QByteArray big = "not a date\r\n";
+        while (big.size() < (48 << 20))
+            big += kLog;
+        Loaded log(writeLog(QStringLiteral("good.log"), kLog));
+        VERIFY_USABLE(log);
+        log.w().messages.clear();
+        log.w().chosenFile = writeLog(QStringLiteral("big.log"), big);
+        log.w().show();
+        QTimer::singleShot(0, &log.w(), [&] { log.w().close(); });
+        log.click("cmdGetLog");
+        QVERIFY(log.w().isHidden());
+        QVERIFY2(log.w().messages.isEmpty(), log.w().messages.isEmpty()
+                                                 ? ""
+                                                 : qPrintable(log.w().messages[0].text));
+        QCOMPARE(log.records(), 0); // never analysed
+    }
+
     void hostileLogs_data()
     {
         QTest::addColumn<QString>("kind");

@@ -179,7 +179,7 @@ int main(int argc, char* argv[])
     }
 
     const SamePath resolver;
-    const Formats formats;
+    Formats formats;
     Phases phases;
     int lines = 0, records = 0;
     QMap<SortOrder, int> nodes;
@@ -196,6 +196,7 @@ int main(int argc, char* argv[])
             return 1;
         }
         lines = session.logLines.count();
+        formats.setLogDateOrder(session.logDateOrder);
         LogAnalyzer(session, formats).run();
         phases.add(QStringLiteral("analyse"), msSince(timer));
         memoryAfter("analysis");

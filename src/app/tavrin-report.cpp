@@ -142,7 +142,7 @@ int main(int argc, char* argv[])
         return usage(err);
 
     const WinePathResolver resolver(winePrefix());
-    const Formats formats;
+    Formats formats;
     LogSession session(resolver, formats.locale());
     session.resetRecords();
     QTemporaryFile standardInput;
@@ -168,6 +168,7 @@ int main(int argc, char* argv[])
         break;
     }
 
+    formats.setLogDateOrder(session.logDateOrder);
     QStringList labels(7, QStringLiteral("0"));
     TreeModel model;
     TreeFiller filler(formats);

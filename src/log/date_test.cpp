@@ -25,7 +25,47 @@ DateTest::DateTest(const QLocale& locale) : locale_(locale)
     }
     std::sort(found.begin(), found.end());
     for (int i = 0; i < 3; ++i)
-        order_[i] = found[i].second;
+        localeOrder_[i] = order_[i] = found[i].second;
+}
+
+void DateTest::setReadingOrder(DayMonthOrder order)
+{
+    readingOrder_ = order;
+    static constexpr Field MonthFirst[3] = {Month, Day, Year};
+    static constexpr Field DayFirst[3] = {Day, Month, Year};
+    const Field* fields = order == DayMonthOrder::MonthFirst ? MonthFirst
+                          : order == DayMonthOrder::DayFirst ? DayFirst
+                                                             : localeOrder_;
+    std::copy(fields, fields + 3, order_);
+}
+
+void DateOrderEvidence::note(QByteArrayView head)
+{
+    // Two fields of one or two digits, then the year of two or four.
+    int values[3] = {0, 0, 0};
+    int digits[3] = {0, 0, 0};
+    int part = 0;
+    for (const char c : head) {
+        if (c >= '0' && c <= '9') {
+            values[part] = values[part] * 10 + (c - '0');
+            ++digits[part];
+        } else if (++part > 2) {
+            return;
+        }
+    }
+    if (part != 2 || digits[0] > 2 || digits[1] > 2 || (digits[2] != 2 && digits[2] != 4))
+        return;
+    if (values[0] > 12 && values[0] <= 31)
+        dayFirst_ = true;
+    if (values[1] > 12 && values[1] <= 31)
+        monthFirst_ = true;
+}
+
+DayMonthOrder DateOrderEvidence::settled() const
+{
+    if (dayFirst_ == monthFirst_)
+        return DayMonthOrder::Locale;
+    return dayFirst_ ? DayMonthOrder::DayFirst : DayMonthOrder::MonthFirst;
 }
 
 template <typename Char>

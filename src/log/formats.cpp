@@ -360,8 +360,9 @@ private:
 };
 
 Formats::Formats(const QLocale& locale)
-    : locale_(locale), dateTest_(locale), timeFormat_(QStringLiteral("hh:mm:ss AP")),
-      shortDates_(std::make_unique<PieceCache>()), longDates_(std::make_unique<PieceCache>()),
+    : locale_(locale), dateTest_(locale), logDates_(locale),
+      timeFormat_(QStringLiteral("hh:mm:ss AP")), shortDates_(std::make_unique<PieceCache>()),
+      logShortDates_(std::make_unique<PieceCache>()), longDates_(std::make_unique<PieceCache>()),
       times_(std::make_unique<PieceCache>())
 {
     // Grouping by threes with ASCII digits and one separator can be written
@@ -385,6 +386,31 @@ Formats::Formats(const QLocale& locale)
 }
 
 Formats::~Formats() = default;
+
+void Formats::setLogDateOrder(DayMonthOrder order)
+{
+    if (order == logDateOrder())
+        return;
+    logDates_.setReadingOrder(order);
+    // What was remembered was read in the other order.
+    logShortDates_ = std::make_unique<PieceCache>();
+}
+
+QString Formats::logShortDate(QStringView text) const
+{
+    const auto date = logDates_.read(text);
+    return date ? shortDate(*date) : text.toString();
+}
+
+QString Formats::logDateTimeText(QStringView datePiece, QStringView timePiece) const
+{
+    return logShortDate(datePiece) + QStringLiteral(" - ") + time(timePiece);
+}
+
+bool Formats::appendLogShortDate(QLatin1StringView piece, std::string& out) const
+{
+    return logShortDates_->append(piece, out, [this](const QString& p) { return logShortDate(p); });
+}
 
 QString Formats::shortDate(const QDate& date) const
 {
@@ -433,11 +459,6 @@ QString Formats::groupedDigits(qint64 number) const
     QLocale grouped = locale_;
     grouped.setNumberOptions(locale_.numberOptions() & ~QLocale::OmitGroupSeparator);
     return grouped.toString(number);
-}
-
-QString Formats::dateTimeText(QStringView datePiece, QStringView timePiece) const
-{
-    return shortDate(datePiece) + QStringLiteral(" - ") + time(timePiece);
 }
 
 std::pair<QStringView, QStringView> splitDateTime(QStringView text)

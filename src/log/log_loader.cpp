@@ -106,12 +106,18 @@ LineEndFinder lineEndFinder()
 }
 
 // The acceptance test of isAcceptedLine(), remembering the last heads that passed.
+// The heads that pass also tell what day/month order the log's dates settle.
 class Acceptance {
 public:
-    explicit Acceptance(const DateTest& dateTest) : wide_(dateTest), narrow_(dateTest) {}
+    explicit Acceptance(const DateTest& dateTest)
+        : wide_(dateTest, &evidence_), narrow_(dateTest, &evidence_)
+    {
+    }
     bool operator()(QByteArrayView line) { return wide_(line) || narrow_(line); }
+    DayMonthOrder dateOrder() const { return evidence_.settled(); }
 
 private:
+    DateOrderEvidence evidence_;
     DateHeadTest<10> wide_;
     DateHeadTest<8> narrow_;
 };
@@ -255,6 +261,7 @@ LogLoadResult loadLogFile(const QString& localPath, const DateTest& dateTest,
         result.status = LogLoadResult::Status::NoLines;
         return result;
     }
+    result.dateOrder = accepted.dateOrder();
     result.firstLogDate = headDate(lines.raw(1), dateTest);
     result.lastLogDate = headDate(lines.raw(lines.count()), dateTest);
     result.lines = lines.finish();

@@ -26,6 +26,8 @@ struct LogLoadResult {
     QString stamp; // the file's last-modified time as text; set unless CannotOpen
     QString firstLogDate;
     QString lastLogDate;
+    // The day/month order the log's own dates settle (Locale when they do not).
+    DayMonthOrder dateOrder = DayMonthOrder::Locale;
 };
 
 // A line is accepted when its first 10 characters pass the date test, or its

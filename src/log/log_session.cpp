@@ -58,6 +58,8 @@ LogSession::LoadOutcome LogSession::loadLogFile(const QString& storedPath,
     }
     loadedLogStamp = result.stamp;
     logLines = std::move(result.lines);
+    logDateOrder = result.dateOrder;
+    dateTest_.setReadingOrder(logDateOrder);
     firstLogDate = result.firstLogDate;
     lastLogDate = result.lastLogDate;
     loadedLogPath = storedPath;

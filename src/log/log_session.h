@@ -53,6 +53,9 @@ public:
     QString firstLogDate;
     QString lastLogDate;
     QString defaultLogPath;
+    // How the loaded log's dates are read: in the day/month order they settle
+    // among themselves, else the locale's. Give it to the Formats that format them.
+    DayMonthOrder logDateOrder = DayMonthOrder::Locale;
 
     std::unique_ptr<LogEntries> logEntries = std::make_unique<LogEntries>();
     std::unique_ptr<LogCurEntries> logCurEntries = std::make_unique<LogCurEntries>();

@@ -70,19 +70,20 @@ QAnyStringView dateTimeOf(QLatin1StringView line, int w, const Formats& formats,
     const QLatin1StringView date = line.first(qMin<qsizetype>(w, line.size()));
     const QLatin1StringView time = midOf(line, w + 1, 8);
     scratch.clear();
-    if (formats.appendShortDate(date, scratch)) {
+    if (formats.appendLogShortDate(date, scratch)) {
         scratch.append(" - ");
         if (formats.appendTime(time, scratch))
             return QLatin1StringView(scratch.data(), qsizetype(scratch.size()));
     }
-    text = formats.dateTimeText(QString(date), QString(time));
+    text = formats.logDateTimeText(QString(date), QString(time));
     return text;
 }
 
 QAnyStringView dateTimeOf(QStringView line, int w, const Formats& formats, std::string&,
                           QString& text)
 {
-    text = formats.dateTimeText(line.first(qMin<qsizetype>(w, line.size())), midOf(line, w + 1, 8));
+    text = formats.logDateTimeText(line.first(qMin<qsizetype>(w, line.size())),
+                                   midOf(line, w + 1, 8));
     return text;
 }
 

@@ -23,9 +23,9 @@ QStringList statisticsTexts(const Statistics& stats, const QString& firstLogDate
     texts[2] = QString::number(stats.restartCount);
     texts[3] = QString::number(stats.finishCount);
     texts[4] = formats.groupedDigits(stats.resumedKBytes) + QStringLiteral(" Kb");
-    if (const auto date = formats.dateTest().read(QStringView(firstLogDate)))
+    if (const auto date = formats.readLogDate(QStringView(firstLogDate)))
         texts[5] = formats.shortDate(*date);
-    if (const auto date = formats.dateTest().read(QStringView(lastLogDate)))
+    if (const auto date = formats.readLogDate(QStringView(lastLogDate)))
         texts[6] = formats.shortDate(*date);
     return texts;
 }

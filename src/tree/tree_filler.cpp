@@ -69,6 +69,17 @@ TreeFiller::TreeFiller(const Formats& formats)
 {
 }
 
+namespace {
+
+std::unique_ptr<Formats> makeFormatsLike(const Formats& formats)
+{
+    auto copy = std::make_unique<Formats>(formats.locale());
+    copy->setLogDateOrder(formats.logDateOrder());
+    return copy;
+}
+
+} // namespace
+
 TreeFiller::TreeFiller(const TreeFiller& from, std::unique_ptr<Formats> formats)
     : ownFormats_(std::move(formats)), formats_(*ownFormats_), tables_(from.tables_),
       order_(from.order_), wideDate_(from.wideDate_)
@@ -80,7 +91,7 @@ TreeFiller::~TreeFiller() = default;
 std::unique_ptr<TreeModel::NodeSource> TreeFiller::copyForThread() const
 {
     return std::unique_ptr<TreeFiller>(
-        new TreeFiller(*this, std::make_unique<Formats>(formats_.locale())));
+        new TreeFiller(*this, makeFormatsLike(formats_)));
 }
 
 void TreeFiller::release()

@@ -130,7 +130,7 @@ private:
     const RegistryReader& registry_;
     DataExchangeClient* exchange_; // handed to the monitor when it is made
     LogSession session_;
-    const Formats formats_;
+    Formats formats_; // reads dates in the loaded log's own order
     std::unique_ptr<TreeFiller> treeFiller_;
     std::unique_ptr<DesktopOpener> ownOpener_;
     DesktopOpener* desktopOpener_ = nullptr;

@@ -61,6 +61,8 @@ void MainWindow::loadLogFile(const QString& path)
     if (yielded)
         lblLogChanged->hide();
     monitor_->setLoadedLog(session_.loadedLogPath, session_.loadedLogStamp);
+    if (outcome.hasLines)
+        formats_.setLogDateOrder(session_.logDateOrder);
     if (!outcome.hasLines) {
         // No log is loaded now: its dates are not shown either.
         setStatText(5, QStringLiteral("0"));

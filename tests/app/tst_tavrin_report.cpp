@@ -10,11 +10,12 @@ struct Run {
     QString err;
 };
 
-Run report(const QStringList& args, const QByteArray& input = {})
+Run report(const QStringList& args, const QByteArray& input = {},
+           const QString& locale = QStringLiteral("en_US.UTF-8"))
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+    env.insert(QStringLiteral("LC_ALL"), locale);
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(TAVRIN_BIN_DIR "/tavrin-report"), args);
     process.write(input);
@@ -103,6 +104,35 @@ private Q_SLOTS:
         const Run empty = report({QStringLiteral("-")});
         QCOMPARE(empty.exitCode, 0);
         QCOMPARE(empty.err, QStringLiteral("The log holds no dated lines.\n"));
+    }
+
+    // A log that writes its month first, read under a locale that puts the day
+    // first (or under C): the log's own 12/13/26 settles the order, so 12/11/26
+    // is the 11th of December, in the statistics and in the date groups alike.
+    void datesInTheLogsOwnOrder_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("started");
+        QTest::addColumn<QString>("group");
+        QTest::newRow("de_DE") << "de_DE.UTF-8" << "Log Started: 11.12.26\n"
+                               << "Date: 11.12.26\tFreitag, 11. Dezember 2026\n";
+        QTest::newRow("C") << "C.UTF-8" << "Log Started: 11 Dec 2026\n" << "Date: 11 Dec 2026\t";
+        QTest::newRow("en_US") << "en_US.UTF-8" << "Log Started: 12/11/26\n"
+                               << "Date: 12/11/26\tFriday, December 11, 2026\n";
+    }
+
+    void datesInTheLogsOwnOrder()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, started);
+        QFETCH(QString, group);
+        const QByteArray log = "12/11/26 09:00:00 - File: C:\\dl\\a.zip=http://h/a.zip\r\n"
+                               "12/13/26 10:00:00 - File: C:\\dl\\b.zip=http://h/b.zip\r\n";
+        const Run run = report({QStringLiteral("--order"), QStringLiteral("date"), QStringLiteral("-")},
+                               log, locale);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains(started), qPrintable(run.out));
+        QVERIFY2(run.out.contains(group), qPrintable(run.out));
     }
 
     void unknownOrderIsNamed()

@@ -82,6 +82,60 @@ private Q_SLOTS:
         if (accepted)
             QCOMPARE(headDate(line, test), head);
     }
+
+    // A log's own dates settle their day/month order when one field before the
+    // year is above 12; then every date of it is read in that order, whatever
+    // the locale. Which lines pass does not change.
+    void logDateOrder_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QList<QByteArray>>("heads");
+        QTest::addColumn<int>("settled"); // DayMonthOrder
+        QTest::addColumn<QByteArray>("ambiguous");
+        QTest::addColumn<QDate>("read");
+
+        using H = QList<QByteArray>;
+        const int locale = int(DayMonthOrder::Locale), monthFirst = int(DayMonthOrder::MonthFirst),
+                  dayFirst = int(DayMonthOrder::DayFirst);
+        QTest::newRow("month first under a day-first locale")
+            << "de_DE" << H{"12/11/26", "12/13/26"} << monthFirst << QByteArray("12/11/26")
+            << QDate(2026, 12, 11);
+        QTest::newRow("month first under C") << "C" << H{"12/11/26", "12/13/26"} << monthFirst
+                                             << QByteArray("12/11/26") << QDate(2026, 12, 11);
+        QTest::newRow("day first under en_US") << "en_US" << H{"13/12/26", "11/12/26"} << dayFirst
+                                               << QByteArray("11/12/26") << QDate(2026, 12, 11);
+        QTest::newRow("four-digit years") << "de_DE" << H{"03/15/2001"} << monthFirst
+                                          << QByteArray("03/04/2001") << QDate(2001, 3, 4);
+        QTest::newRow("nothing above 12: the locale") << "de_DE" << H{"12/11/26", "01/02/26"}
+                                                      << locale << QByteArray("12/11/26")
+                                                      << QDate(2026, 11, 12);
+        QTest::newRow("both kinds: the locale") << "en_US" << H{"13/12/26", "12/13/26"} << locale
+                                                << QByteArray("11/12/26") << QDate(2026, 11, 12);
+    }
+
+    void logDateOrder()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QList<QByteArray>, heads);
+        QFETCH(int, settled);
+        QFETCH(QByteArray, ambiguous);
+        QFETCH(QDate, read);
+
+        DateTest test{QLocale(locale)};
+        DateOrderEvidence evidence;
+        DateHeadTest<8> heads8(test, &evidence);
+        DateHeadTest<10> heads10(test, &evidence);
+        for (const QByteArray& head : heads)
+            QVERIFY(heads10(head + " 09:00:00 - x") || heads8(head + " 09:00:00 - x"));
+        QCOMPARE(int(evidence.settled()), settled);
+
+        test.setReadingOrder(evidence.settled());
+        QCOMPARE(test.read(QByteArrayView(ambiguous)), std::optional<QDate>(read));
+        // Acceptance is the same in every order: 13/12/26 and 12/13/26 both pass.
+        for (const char* text : {"13/12/26", "12/13/26", "12/11/26", "31/12/2026"})
+            QVERIFY2(test.passes(QByteArrayView(text, qsizetype(std::strlen(text)))), text);
+        QVERIFY(!test.passes(QByteArrayView("13/13/26")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDateTest)

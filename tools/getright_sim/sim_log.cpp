@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,9 +37,38 @@ bool ensureLink(const QString& link, const QString& target, QString* error)
 
 } // namespace
 
-QByteArray simLogLine(const QDateTime& when, const QString& message)
+QString simLogDateFormat(const QLocale& locale)
 {
-    return (when.toString(QStringLiteral("MM/dd/yy HH:mm:ss")) + QStringLiteral(" - ") + message)
+    // GetRight writes the short date of the user's locale with two-digit day
+    // and month: 12/11/26 in the US, 11.12.26 in Germany, 11/12/2026 in Britain.
+    const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
+    struct Field {
+        qsizetype at;
+        QString text;
+    };
+    QList<Field> fields = {{shortFormat.indexOf(u'd'), QStringLiteral("dd")},
+                           {shortFormat.indexOf(u'M'), QStringLiteral("MM")},
+                           {shortFormat.indexOf(u'y'), shortFormat.contains(QStringLiteral("yyyy"))
+                                                           ? QStringLiteral("yyyy")
+                                                           : QStringLiteral("yy")}};
+    QChar separator = u'/';
+    for (const QChar c : shortFormat)
+        if (c == u'/' || c == u'.' || c == u'-') {
+            separator = c;
+            break;
+        }
+    if (fields[0].at < 0 || fields[1].at < 0 || fields[2].at < 0 || fields[2].at < fields[0].at ||
+        fields[2].at < fields[1].at)
+        return QStringLiteral("MM/dd/yy"); // no day/month/year order GetRight writes
+    std::sort(fields.begin(), fields.end(),
+              [](const Field& a, const Field& b) { return a.at < b.at; });
+    return fields[0].text + separator + fields[1].text + separator + fields[2].text;
+}
+
+QByteArray simLogLine(const QDateTime& when, const QString& message, const QLocale& locale)
+{
+    return (when.toString(simLogDateFormat(locale) + QStringLiteral(" HH:mm:ss")) +
+            QStringLiteral(" - ") + message)
                .toLatin1() +
            "\r\n";
 }

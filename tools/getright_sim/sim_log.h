@@ -4,8 +4,15 @@
 #include <QString>
 #include <QStringList>
 
-// One log line as GetRight writes it: "MM/DD/YY HH:MM:SS - message" and CR LF.
-QByteArray simLogLine(const QDateTime& when, const QString& message);
+#include <QLocale>
+
+// The date format GetRight's log lines have under `locale`: its short date's
+// order and separator, two-digit day and month ("MM/dd/yy" in the US).
+QString simLogDateFormat(const QLocale& locale);
+
+// One log line as GetRight writes it: "12/11/26 09:00:00 - message" and CR LF.
+QByteArray simLogLine(const QDateTime& when, const QString& message,
+                      const QLocale& locale = QLocale::system());
 
 // Appends lines to the log file; false (with `error` set) when it cannot be written.
 bool appendToLog(const QString& logPath, const QStringList& messages, const QDateTime& when,

@@ -28,8 +28,11 @@ void MainWindow::layoutTavrin()
     // No title bar and no taskbar button: desktops leave tool windows out of
     // the taskbar (X11 and Windows alike); the notification-area icon stands in
     // for it. Unlike Qt::X11BypassWindowManagerHint the window still takes the
-    // focus, stacks normally and moves through the window manager.
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // focus, stacks normally and moves through the window manager. A desktop
+    // without a notification area would leave no way back to a covered window:
+    // there it keeps its taskbar button, and with it Alt+Tab.
+    const bool trayStandsIn = tray_ && tray_->available();
+    setWindowFlags((trayStandsIn ? Qt::Tool : Qt::Window) | Qt::FramelessWindowHint);
     // A tool window does not end the program when it closes; this one is the program.
     setAttribute(Qt::WA_QuitOnClose, true);
     // macOS would hide a tool window whenever another program is active.

@@ -18,7 +18,31 @@ QIcon programIcon()
     return icon;
 }
 
-TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
+namespace {
+
+TrayIcon::Availability& defaultAvailability()
+{
+    static TrayIcon::Availability available;
+    return available;
+}
+
+} // namespace
+
+void TrayIcon::setDefaultAvailability(Availability available)
+{
+    defaultAvailability() = std::move(available);
+}
+
+TrayIcon::TrayIcon(QObject* parent, Availability available)
+    : QObject(parent), available_(std::move(available))
+{
+    if (!available_)
+        available_ = defaultAvailability();
+    if (!available_)
+        available_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    watch_.setInterval(WatchIntervalMs);
+    connect(&watch_, &QTimer::timeout, this, &TrayIcon::watchForTray);
+}
 
 TrayIcon::~TrayIcon()
 {
@@ -32,9 +56,13 @@ QString TrayIcon::tip()
 
 void TrayIcon::createIcon()
 {
+    deleted_ = false;
     if (icon_ == nullptr) {
-        if (!QSystemTrayIcon::isSystemTrayAvailable())
-            return; // no notification area: run without the icon, quietly
+        if (!available_()) {
+            watch_.start(); // no notification area yet: the window keeps its taskbar button
+            return;
+        }
+        watch_.stop();
         icon_ = new QSystemTrayIcon(programIcon(), this);
         icon_->setToolTip(tip());
         connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::iconActivated);
@@ -44,8 +72,16 @@ void TrayIcon::createIcon()
 
 void TrayIcon::deleteIcon()
 {
+    deleted_ = true;
+    watch_.stop();
     if (icon_ != nullptr)
         icon_->hide();
+}
+
+void TrayIcon::watchForTray()
+{
+    if (!deleted_ && available_())
+        createIcon();
 }
 
 bool TrayIcon::isShown() const

@@ -1,4 +1,5 @@
 #include "window/tray_icon.h"
+#include "window/window_test_support.h"
 
 #include <QSignalSpy>
 #include <QWidget>
@@ -58,6 +59,54 @@ private Q_SLOTS:
         QCOMPARE(tray.isShown(), available);
         tray.deleteIcon();
         QVERIFY(!tray.isShown());
+    }
+
+    // Without a notification area nothing is shown, and the icon comes as soon
+    // as one appears; after DeleteIcon it does not come back.
+    void trayThatAppearsLater()
+    {
+        bool available = false;
+        TrayIcon tray(nullptr, [&] { return available; });
+        tray.setWatchInterval(20);
+        tray.createIcon();
+        QVERIFY(!tray.isShown());
+        QTest::qWait(60);
+        QVERIFY(!tray.isShown());
+        available = true;
+        QVERIFY(QTest::qWaitFor([&] { return tray.isShown(); }, 2000));
+        tray.deleteIcon();
+        QVERIFY(!tray.isShown());
+
+        TrayIcon closed(nullptr, [&] { return available; });
+        available = false;
+        closed.setWatchInterval(20);
+        closed.createIcon();
+        closed.deleteIcon();
+        available = true;
+        QTest::qWait(100);
+        QVERIFY(!closed.isShown());
+    }
+
+    // Tavrin's window leaves the taskbar to the tray icon only where there is
+    // a notification area; without one it keeps its button (and Alt+Tab).
+    void taskbarButtonWithoutATray_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("no notification area") << false;
+        QTest::newRow("a notification area") << true;
+    }
+
+    void taskbarButtonWithoutATray()
+    {
+        QFETCH(bool, trayAvailable);
+        TrayIcon::setDefaultAvailability([=] { return trayAvailable; });
+        const auto reset = qScopeGuard([] { TrayIcon::setDefaultAvailability({}); });
+        FakeRegistry registry;
+        SamePath resolver;
+        MainWindow w(Skin::Tavrin, registry, resolver);
+        const Qt::WindowFlags flags = w.windowFlags();
+        QCOMPARE((flags & Qt::WindowType_Mask) == Qt::Tool, trayAvailable);
+        QVERIFY(flags & Qt::FramelessWindowHint);
     }
 
     // Covered by another window, the window comes to the front and is active,

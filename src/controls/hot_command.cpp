@@ -243,6 +243,14 @@ bool HotCommand::eventFilter(QObject* watched, QEvent* event)
         case QEvent::Hide:
             drawButtonState(Away, Qt::NoButton, backColorDown_);
             break;
+        case QEvent::Leave:
+            // Where the grab brings no moves from outside the window (Wayland,
+            // or XWayland beside native windows), leaving the window is the
+            // last the button hears of the pointer. A held button keeps its
+            // press: the release still comes to the grab.
+            if (QApplication::mouseButtons() == Qt::NoButton)
+                drawButtonState(Away, Qt::NoButton, backColorDown_);
+            break;
         default:
             break;
         }

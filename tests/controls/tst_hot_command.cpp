@@ -135,6 +135,21 @@ private Q_SLOTS:
         QTest::newRow("a twip left") << QPointF(-Twip, 5) << Look::Normal;
         QTest::newRow("a twip above") << QPointF(5, -Twip) << Look::Normal;
     }
+    // Leaving the window from a hot button where no move from outside it ever
+    // comes (the grab on Wayland): the window's Leave ends the hot look.
+    void leavingTheWindowEndsTheHotLook()
+    {
+        Host host;
+        QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+        send(host.button, QEvent::MouseMove, QPointF(40, 10));
+        QCOMPARE(host.button->look(), Look::Hot);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(&host.window, &leave);
+        QCOMPARE(host.button->look(), Look::Normal);
+        QVERIFY(!host.button->holdsPointer());
+        QCOMPARE(host.image().pixelColor(5, 0), Face);
+    }
+
     void edgeRule()
     {
         QFETCH(QPointF, point);

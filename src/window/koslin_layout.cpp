@@ -2,6 +2,7 @@
 // headings and row captions are real controls instead of painted artwork.
 #include "window/main_window.h"
 
+#include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "window/design.h"
@@ -113,6 +114,7 @@ void MainWindow::layoutKoslin()
         Label3[std::size_t(i)] = caption;
         place(caption, Picture1, 4, CaptionTop[i], i == 4 ? 90 : 79, 13);
         place(lblStatTxt[std::size_t(i)], Picture1, 105, ValueTop[i], 79, 12);
+        lblStatTxt[std::size_t(i)]->setRoom(208 - 3 - 105); // to the panel's edge
     }
 
     Label5 = heading(this, "Label5", QString());

@@ -13,6 +13,7 @@
 #include "window/tray_icon.h"
 #include "window/tree_icon_delegate.h"
 #include "window/window_outline.h"
+#include "window/window_placement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -102,9 +103,7 @@ void MainWindow::centreOnScreen()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect frame(QPoint(), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    move(placeInside(size(), screen->availableGeometry()));
 }
 
 // Form_Load

@@ -17,6 +17,7 @@
 class DataExchangeClient;
 class DesktopOpener;
 class DownloadMonitor;
+class FittingLabel;
 class HandleLabel;
 class HotCommand;
 class PathResolver;
@@ -164,7 +165,7 @@ private:
     HotCommand* cmdSearch = nullptr;
     HotCommand* cmdSearchNext = nullptr;
     QLabel* lblLogChanged = nullptr;
-    std::array<QLabel*, StatCount> lblStatTxt{};
+    std::array<FittingLabel*, StatCount> lblStatTxt{};
     QCheckBox* chkMonitor = nullptr;
     QPlainTextEdit* txtGetright = nullptr;
     QLineEdit* Text1 = nullptr;

@@ -2,6 +2,7 @@
 // and the five sort commands. The work itself is LogAnalyzer's and TreeFiller's.
 #include "window/main_window.h"
 
+#include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "log/log_analyzer.h"
@@ -64,7 +65,7 @@ void MainWindow::analyzeLog()
 
     tvwFiles->show();
     QStringList texts;
-    for (QLabel* label : lblStatTxt)
+    for (const FittingLabel* label : lblStatTxt)
         texts << label->text();
     texts = statisticsTexts(session_.statistics, session_.firstLogDate, session_.lastLogDate,
                             formats_, texts);

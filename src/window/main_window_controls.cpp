@@ -6,6 +6,7 @@
 #include "window/download_monitor.h"
 
 #include "controls/design_store.h"
+#include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "tree/tree_model.h"
@@ -125,7 +126,7 @@ void MainWindow::createControls()
 
     for (int i = 0; i < StatCount; ++i) {
         lblStatTxt[std::size_t(i)] =
-            named(new QLabel(QStringLiteral("0"), this), QStringLiteral("lblStatTxt%1").arg(i));
+            named(new FittingLabel(QStringLiteral("0"), this), QStringLiteral("lblStatTxt%1").arg(i));
         setColors(lblStatTxt[std::size_t(i)], QPalette::Window, 0, 0x00202020,
                   QPalette::WindowText);
     }

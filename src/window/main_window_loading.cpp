@@ -2,6 +2,7 @@
 // the messages a load gives. Reading the file is LogSession's.
 #include "window/main_window.h"
 
+#include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "log/messages.h"

@@ -2,6 +2,7 @@
 // the painted panels of the background artwork (tavrin_background.cpp).
 #include "window/main_window.h"
 
+#include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "window/tray_icon.h"
@@ -81,8 +82,12 @@ void MainWindow::layoutTavrin()
     place(cmdSearchNext, this, 383, 418, 15, 19);
 
     place(lblLogChanged, this, 510, 93, 107, 19);
-    for (int i = 0; i < StatCount; ++i)
+    // A value may grow to the panel's right edge; past it, it is cut and tells
+    // its whole text as a tooltip.
+    for (int i = 0; i < StatCount; ++i) {
         place(lblStatTxt[std::size_t(i)], this, 520, StatTop[i], 79, 12);
+        lblStatTxt[std::size_t(i)]->setRoom(616 - 520);
+    }
 
     place(chkMonitor, this, 601, 268, 13, 13);
     chkMonitor->setAutoFillBackground(true);

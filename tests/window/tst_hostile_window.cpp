@@ -3,10 +3,12 @@
 // garbage, and a node whose URL is no web link. Each case ends in a message or
 // the quiet outcome the window documents, the window stays usable, and what
 // stays on screen after a failed load (the file row, the log dates) stays.
+#include "controls/fitting_label.h"
 #include "platform/desktop_opener.h"
 #include "platform/local_socket_data_exchange.h"
 #include "tree/tree_model.h"
 #include "window/download_monitor.h"
+#include "window/tree_icon_delegate.h"
 #include "window/window_test_support.h"
 
 #include <QApplication>
@@ -245,6 +247,50 @@ private Q_SLOTS:
                                                  ? ""
                                                  : qPrintable(log.w().messages[0].text));
         QCOMPARE(log.records(), 0); // never analysed
+    }
+
+    // Counters run to 64 bits: a large "Bytes Recovered" is shown whole in
+    // both skins, using the room beside the label; a long node text that the
+    // tree cuts tells its whole text as a tooltip.
+    void longTextsReadable_data()
+    {
+        QTest::addColumn<int>("skin");
+        QTest::newRow("tavrin") << int(Skin::Tavrin);
+        QTest::newRow("koslin") << int(Skin::Koslin);
+    }
+
+    void longTextsReadable()
+    {
+        QFETCH(int, skin);
+        const QByteArray log = "03/15/01 09:00:00 - File: C:\\dl\\" + QByteArray(300, 'n') +
+                               ".zip.GETRIGHT=http://h/" + QByteArray(300, 'u') + ".zip\r\n"
+                               "03/15/01 09:01:00 - Resumed: C:\\dl\\" + QByteArray(300, 'n') +
+                               ".zip at: 2214909461504\r\n";
+        FakeRegistry registry;
+        registry.logFile = writeLog(QStringLiteral("large.log"), log);
+        SamePath resolver;
+        TestWindow w(Skin(skin), registry, resolver);
+        w.show();
+        Q_EMIT w.control<HotCommand>("cmdOpenDefault")->click();
+        auto* bytes = w.control<FittingLabel>("lblStatTxt4");
+        QCOMPARE(bytes->text(), QStringLiteral("2,162,997,521 Kb"));
+        QVERIFY2(!bytes->isCut(), qPrintable(QStringLiteral("%1 px for %2 px of text")
+                                                 .arg(bytes->width())
+                                                 .arg(bytes->fontMetrics().horizontalAdvance(
+                                                     bytes->text()))));
+        // Still inside its panel.
+        QVERIFY(bytes->geometry().right() < (skin == int(Skin::Tavrin) ? 617 : 208));
+
+        auto* tree = w.control<QTreeView>("tvwFiles");
+        auto* delegate = qobject_cast<TreeIconDelegate*>(tree->itemDelegate());
+        QVERIFY(delegate);
+        const QModelIndex first = tree->model()->index(0, 0);
+        QStyleOptionViewItem option;
+        option.initFrom(tree->viewport());
+        option.rect = tree->visualRect(first);
+        option.font = tree->font();
+        option.fontMetrics = QFontMetrics(tree->font());
+        QVERIFY(delegate->isTextCut(tree, option, first));
     }
 
     void hostileLogs_data()

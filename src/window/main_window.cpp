@@ -17,6 +17,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -36,6 +39,7 @@ MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathReso
       ownOpener_(std::make_unique<QtDesktopOpener>()), desktopOpener_(ownOpener_.get())
 {
     createControls();
+    setAcceptDrops(true); // a log dropped on the window is loaded
     if (skin_ == Skin::Tavrin) {
         tray_ = new TrayIcon(this);
         connect(tray_, &TrayIcon::pressed, this, [this] { bringToFront(this); });
@@ -155,6 +159,25 @@ void MainWindow::formQueryUnload()
         tray_->deleteIcon();
 }
 
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    // One local file, and only while no load runs.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!busy_ && urls.size() == 1 && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // After the drop is done: the drag's own event loop must not hold the load.
+    const QString path = urls.first().toLocalFile();
+    QMetaObject::invokeMethod(this, [this, path] { openLogFile(path); }, Qt::QueuedConnection);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     formQueryUnload();
@@ -215,7 +238,10 @@ std::optional<QString> MainWindow::chooseLogFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile); // the chosen file must exist
     dialog.setDefaultSuffix(QStringLiteral("log"));
-    dialog.setNameFilter(QStringLiteral("Log Files (*.log)"));
+    dialog.setNameFilters({QStringLiteral("Log Files (*.log)"), QStringLiteral("All files (*)")});
+    const QString folder = dialogFolder();
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.selectFile(QStringLiteral("getright.log"));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

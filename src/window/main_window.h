@@ -58,6 +58,13 @@ public:
     // Where Execute hands what it opens; the desktop's own opener by default.
     void setDesktopOpener(DesktopOpener* opener);
 
+    // Loads a log chosen outside the open dialog (the command line, a drop),
+    // as a file chosen in it is loaded. Nothing while a load runs.
+    void openLogFile(const QString& path);
+    // The folder the open dialog starts in: the loaded log's, else that of
+    // GetRight's configured log, else none (the dialog's own choice).
+    QString dialogFolder() const;
+
 public Q_SLOTS:
     void cmdGetLog_Click();
     void cmdOpenDefault_Click();
@@ -89,6 +96,8 @@ protected:
     virtual bool startSystemMove();
 
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -108,6 +117,7 @@ private:
     void formQueryUnload();
 
     // Loading a log.
+    void loadChosen(const QString& path);
     void reRead();
     void resetLog();
     void loadLogFile(const QString& path);

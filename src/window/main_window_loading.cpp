@@ -6,6 +6,7 @@
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "log/messages.h"
+#include "platform/path_resolver.h"
 #include "tree/tree_filler.h"
 #include "tree/tree_model.h"
 #include "window/download_monitor.h"
@@ -13,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,7 +97,32 @@ void MainWindow::cmdGetLog_Click()
     const std::optional<QString> chosen = chooseLogFile();
     if (!chosen)
         return; // cancelled: the loaded log, its tree and its statistics stay
-    txtFileName->setText(QDir::toNativeSeparators(*chosen));
+    loadChosen(*chosen);
+}
+
+void MainWindow::openLogFile(const QString& path)
+{
+    if (busy_ || closeRequested_ || path.isEmpty())
+        return;
+    const QScopedValueRollback<bool> busy(busy_, true);
+    loadChosen(QFileInfo(path).absoluteFilePath());
+}
+
+QString MainWindow::dialogFolder() const
+{
+    for (const QString& stored : {session_.loadedLogPath, session_.defaultLogPath}) {
+        if (isBlank(stored))
+            continue;
+        const QFileInfo log(session_.resolver().resolve(stored));
+        if (log.absoluteDir().exists())
+            return log.absolutePath();
+    }
+    return QString();
+}
+
+void MainWindow::loadChosen(const QString& path)
+{
+    txtFileName->setText(QDir::toNativeSeparators(path));
     PBar1->setMin(0);
     PBar1->setValue(1);
     PBar1->setMax(1);

@@ -12,8 +12,11 @@
 #include "window/main_window.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
+#include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -53,18 +56,69 @@ private:
     bool failed_ = false;
 };
 
+void nameApplication(Skin skin)
+{
+    QCoreApplication::setApplicationName(skin == Skin::Tavrin ? QStringLiteral("Tavrin")
+                                                              : QStringLiteral("Koslin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
+}
+
+void describe(QCommandLineParser& parser, Skin skin)
+{
+    parser.setApplicationDescription(
+        skin == Skin::Tavrin
+            ? QStringLiteral("Views and analyses the log of the GetRight download manager.")
+            : QStringLiteral("Views and analyses the log of the GetRight download manager, "
+                             "in a plain window."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A GetRight log to open at once (optional)."),
+                                 QStringLiteral("[FILE]"));
+}
+
+// --help and --version answer in the terminal, with no display needed.
+bool asksForHelp(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--")
+            return false;
+        if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version" || arg == "-?")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int runProgram(int& argc, char** argv, Skin skin)
 {
+    if (asksForHelp(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        nameApplication(skin);
+        QCommandLineParser parser;
+        describe(parser, skin);
+        parser.process(app); // prints and ends the program
+        return 0;
+    }
     Application app(argc, argv);
-    QApplication::setApplicationName(skin == Skin::Tavrin ? QStringLiteral("Tavrin")
-                                                          : QStringLiteral("Koslin"));
-    QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
+    nameApplication(skin);
     QGuiApplication::setDesktopFileName(skin == Skin::Tavrin
                                             ? QStringLiteral("io.github.tavrin.Tavrin")
                                             : QStringLiteral("io.github.tavrin.Koslin"));
     QApplication::setWindowIcon(programIcon());
+
+    QCommandLineParser parser;
+    describe(parser, skin);
+    parser.process(app);
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "%s: one log at a time\n%s",
+                     qPrintable(QCoreApplication::applicationName().toLower()),
+                     qPrintable(parser.helpText()));
+        return 2;
+    }
 
     const QString prefix = winePrefix();
     const WineRegistryReader registryFiles(prefix);
@@ -93,5 +147,10 @@ int runProgram(int& argc, char** argv, Skin skin)
     // The window goes before the bridge, which ends with the program.
     MainWindow window(skin, registry, resolver, exchange);
     window.show();
+    if (!parser.positionalArguments().isEmpty()) {
+        // Once the window is on screen, as though the file had been chosen in it.
+        const QString file = parser.positionalArguments().first();
+        QTimer::singleShot(0, &window, [&window, file] { window.openLogFile(file); });
+    }
     return app.exec();
 }

@@ -10,6 +10,8 @@
 #include "window/window_test_support.h"
 
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -461,6 +463,59 @@ private Q_SLOTS:
         QCOMPARE(w.session().logLines.count(), 4);
         QCOMPARE(w.session().loadedLogPath, stored);
         QCOMPARE(w.control<QLineEdit>("txtFileName")->text(), stored);
+    }
+
+    // A log opened from the command line or dropped on the window loads as one
+    // chosen in the dialog; the dialog starts in the loaded log's folder, or
+    // in that of GetRight's configured log.
+    void opensLogsTheUsualWays()
+    {
+        const QString configured = writeLog(QStringLiteral("configured.log"), datedLines(2));
+        QTemporaryDir other;
+        const QString dropped = other.filePath(QStringLiteral("dropped.log"));
+        {
+            QFile file(dropped);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(datedLines(5));
+        }
+        FakeRegistry registry;
+        registry.logFile = configured;
+        SamePath resolver;
+        TestWindow w(Skin::Koslin, registry, resolver);
+        QCOMPARE(w.dialogFolder(), QFileInfo(configured).absolutePath());
+
+        w.openLogFile(dropped);
+        QCOMPARE(w.session().logLines.count(), 5);
+        QCOMPARE(w.control<QLineEdit>("txtFileName")->text(), QDir::toNativeSeparators(dropped));
+        QCOMPARE(w.dialogFolder(), other.path());
+        QCOMPARE(w.dialogs, 0);
+
+        // A drop: one local file is taken, anything else is not.
+        w.show();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(configured)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        QCoreApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &drop);
+        QVERIFY(QTest::qWaitFor([&] { return w.session().logLines.count() == 2; }, 5000));
+        QCOMPARE(w.session().loadedLogPath, QDir::toNativeSeparators(configured));
+
+        QMimeData two;
+        two.setUrls({QUrl::fromLocalFile(configured), QUrl::fromLocalFile(dropped)});
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &two, Qt::LeftButton,
+                                Qt::NoModifier);
+        refused.setAccepted(false);
+        QCoreApplication::sendEvent(&w, &refused);
+        QVERIFY(!refused.isAccepted());
+        QMimeData web;
+        web.setUrls({QUrl(QStringLiteral("http://h/getright.log"))});
+        QDragEnterEvent remote(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+        remote.setAccepted(false);
+        QCoreApplication::sendEvent(&w, &remote);
+        QVERIFY(!remote.isAccepted());
     }
 
     void cancelledDialogKeepsEverything()

@@ -52,6 +52,7 @@ MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathReso
     else
         layoutKoslin();
     connectHandlers();
+    setUpKeyboard();
     centreOnScreen();
     formLoad();
 }
@@ -86,6 +87,11 @@ void MainWindow::connectHandlers()
     connect(lblMover, &HandleLabel::mouseDown, this, &MainWindow::lblMover_MouseDown);
     if (lblShutDown)
         connect(lblShutDown, &HandleLabel::click, this, &MainWindow::lblShutDown_Click);
+    if (lblMonitor)
+        connect(lblMonitor, &HandleLabel::click, this, [this] {
+            if (chkMonitor->isEnabled())
+                chkMonitor->toggle();
+        });
     // The handler runs on every change of the value, by the user or by the program.
     connect(chkMonitor, &QCheckBox::toggled, this, &MainWindow::chkMonitor_Click);
     connect(monitor_, &DownloadMonitor::displayText, txtGetright, &QPlainTextEdit::setPlainText);

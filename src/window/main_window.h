@@ -51,6 +51,8 @@ public:
     ~MainWindow() override;
 
     Skin skin() const { return skin_; }
+    // What a search that finds nothing tells beside the search box.
+    static QString notFoundText(const QString& text, SearchRange range);
     const LogSession& session() const { return session_; }
     SortOrder sortOrder() const { return sortOrder_; }
     bool caseSensitiveSearch() const { return caseSensitiveSearch_; }
@@ -109,6 +111,7 @@ private:
     void layoutTavrin();
     void layoutKoslin();
     void connectHandlers();
+    void setUpKeyboard();
     void centreOnScreen();
     // The Tavrin artwork at the screen's pixel ratio.
     const QPixmap& background();
@@ -157,6 +160,7 @@ private:
 
     // Controls of both skins.
     HandleLabel* lblMover = nullptr;
+    HandleLabel* lblMonitor = nullptr; // the painted word "Monitor" (Tavrin): toggles chkMonitor
     QLabel* Label1 = nullptr;
     QLineEdit* txtFileName = nullptr;
     HotCommand* cmdOpenDefault = nullptr;

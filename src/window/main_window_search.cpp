@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QTreeView>
 
 namespace {
@@ -19,6 +20,14 @@ namespace {
 const QString kInitialSearchText = QStringLiteral("Enter search string...");
 
 } // namespace
+
+QString MainWindow::notFoundText(const QString& text, SearchRange range)
+{
+    const QString where = range == SearchRange::FromFirst ? QStringLiteral("in the tree")
+                          : range == SearchRange::Next    ? QStringLiteral("below the selection")
+                                                          : QStringLiteral("above the selection");
+    return QStringLiteral("\u201c%1\u201d was not found %2.").arg(text, where);
+}
 
 int MainWindow::selectedPosition() const
 {
@@ -44,6 +53,10 @@ void MainWindow::search(SearchRange range)
     QApplication::restoreOverrideCursor();
     QApplication::beep();
     tvwFiles->setFocus();
+    // The beep alone says nothing on a silent desktop: a miss is told in words.
+    if (found == 0)
+        QToolTip::showText(txtSearch->mapToGlobal(QPoint(0, txtSearch->height())),
+                           notFoundText(txtSearch->text(), range), txtSearch);
 }
 
 void MainWindow::cmdSearch_Click()

@@ -90,6 +90,10 @@ void MainWindow::layoutTavrin()
     }
 
     place(chkMonitor, this, 601, 268, 13, 13);
+    // The painted word beside the box takes a click too, as a check box's text does.
+    lblMonitor = new HandleLabel(this);
+    lblMonitor->setObjectName(QStringLiteral("lblMonitor"));
+    place(lblMonitor, this, 552, 266, 46, 17);
     chkMonitor->setAutoFillBackground(true);
     QPalette check = chkMonitor->palette();
     check.setColor(chkMonitor->backgroundRole(), Design::color(0x00C0C0C0));

@@ -61,9 +61,12 @@ void MainWindow::layoutKoslin()
     using Design::place;
 
     setWindowTitle(QStringLiteral("Tavrin v1.0b for GetRight 3.x & 4.x"));
+    // An ordinary window that can grow and be maximised; the layout's size is
+    // its least.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(594, 393);
+                   Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
+    setMinimumSize(KoslinSize);
+    resize(KoslinSize);
 
     // Present as in Tavrin, but under the frame that covers them.
     place(lblMover, this, 17, 10, 575, 29);
@@ -131,4 +134,38 @@ void MainWindow::layoutKoslin()
     place(cmdExit, this, 505, 364, 79, 21);
     place(PBar1, this, 392, 363, 176, 21);
     PBar1->raise();
+
+    // What the room beyond the least size goes to: the tree takes the width
+    // and the height, Current Downloads the height; the right column and the
+    // buttons move with the edges.
+    using A = Anchor;
+    koslinAnchors_ = {
+        {Frame1, A::GrowX},         {txtFileName, A::GrowX},   {cmdOpenDefault, A::MoveX},
+        {cmdGetLog, A::MoveX},      {Label2, A::GrowX},        {Picture3, A::GrowX | A::GrowY},
+        {tvwFiles, A::GrowX | A::GrowY}, {cmdPlay, A::MoveX},  {cmdCase, A::MoveY},
+        {txtSearch, A::GrowX | A::MoveY}, {cmdSearchPrev, A::MoveX | A::MoveY},
+        {cmdSearch, A::MoveX | A::MoveY}, {cmdSearchNext, A::MoveX | A::MoveY},
+        {Label4, A::MoveX},         {lblLogChanged, A::MoveX}, {Picture1, A::MoveX},
+        {Label5, A::MoveX},         {chkMonitor, A::MoveX},    {txtGetright, A::MoveX | A::GrowY},
+        {cmdReRead, A::MoveX | A::MoveY}, {cmdExit, A::MoveX | A::MoveY},
+        {PBar1, A::MoveX | A::MoveY},
+    };
+}
+
+void MainWindow::reflowKoslin()
+{
+    const int dx = qMax(0, width() - KoslinSize.width());
+    const int dy = qMax(0, height() - KoslinSize.height());
+    for (const AnchoredControl& a : koslinAnchors_) {
+        QRect r = a.home;
+        if (a.anchor & Anchor::MoveX)
+            r.translate(dx, 0);
+        if (a.anchor & Anchor::MoveY)
+            r.translate(0, dy);
+        if (a.anchor & Anchor::GrowX)
+            r.setWidth(r.width() + dx);
+        if (a.anchor & Anchor::GrowY)
+            r.setHeight(r.height() + dy);
+        a.widget->setGeometry(r);
+    }
 }

@@ -165,6 +165,13 @@ void MainWindow::formQueryUnload()
         tray_->deleteIcon();
 }
 
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (skin_ == Skin::Koslin && !koslinAnchors_.empty())
+        reflowKoslin();
+}
+
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
     // One local file, and only while no load runs.

@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class DataExchangeClient;
 class DesktopOpener;
@@ -98,6 +99,7 @@ protected:
     virtual bool startSystemMove();
 
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -110,6 +112,8 @@ private:
     void createControls();
     void layoutTavrin();
     void layoutKoslin();
+    // The plain window's controls placed for its present size.
+    void reflowKoslin();
     void connectHandlers();
     void setUpKeyboard();
     void centreOnScreen();
@@ -157,6 +161,18 @@ private:
     // events, and a command that waited must not start another one inside it.
     bool busy_ = false;
     QPixmap background_;
+
+    // The plain window's layout: each control's place at the least size and
+    // how it follows the window beyond it.
+    static constexpr QSize KoslinSize{594, 393};
+    enum Anchor { MoveX = 1, MoveY = 2, GrowX = 4, GrowY = 8 };
+    struct AnchoredControl {
+        AnchoredControl(QWidget* w, int a) : widget(w), anchor(a), home(w->geometry()) {}
+        QWidget* widget;
+        int anchor;
+        QRect home;
+    };
+    std::vector<AnchoredControl> koslinAnchors_;
 
     // Controls of both skins.
     HandleLabel* lblMover = nullptr;

@@ -171,6 +171,32 @@ private Q_SLOTS:
         }
     }
 
+    // The plain window grows: the tree takes the room, Current Downloads the
+    // height, the right column and the buttons follow the edges; the layout's
+    // size is the least.
+    void koslinResizes()
+    {
+        Window win(Skin::Koslin, writeLog(kLog));
+        TestWindow& w = *win.w;
+        QCOMPARE(w.minimumSize(), QSize(594, 393));
+        QVERIFY(w.maximumSize().width() > 594);
+        const QRect tree = win.tree()->geometry();
+        const QRect list = w.control<QWidget>("txtGetright")->geometry();
+        const QRect exit = w.control<QWidget>("cmdExit")->geometry();
+        const QRect stats = w.control<QWidget>("Picture1")->geometry();
+        w.resize(900, 600);
+        QCOMPARE(win.tree()->geometry().size(), tree.size() + QSize(306, 207));
+        QCOMPARE(w.control<QWidget>("txtGetright")->geometry(),
+                 QRect(list.topLeft() + QPoint(306, 0), list.size() + QSize(0, 207)));
+        QCOMPARE(w.control<QWidget>("cmdExit")->geometry(), exit.translated(306, 207));
+        QCOMPARE(w.control<QWidget>("Picture1")->geometry(), stats.translated(306, 0));
+        // Every control still inside the window.
+        for (const char* name : {"cmdExit", "cmdReRead", "cmdSearchNext", "cmdGetLog", "txtGetright"})
+            QVERIFY2(w.rect().contains(w.control<QWidget>(name)->geometry()), name);
+        w.resize(594, 393);
+        QCOMPARE(win.tree()->geometry(), tree);
+    }
+
     // A click on the painted word "Monitor" toggles the box beside it.
     void monitorWord()
     {

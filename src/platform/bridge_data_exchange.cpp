@@ -37,13 +37,13 @@ BridgeDataExchange::BridgeDataExchange(WineBridge& bridge, QObject* parent)
 
 BridgeDataExchange::~BridgeDataExchange()
 {
-    ++conversation_;
+    newConversation();
     endConversation();
 }
 
 void BridgeDataExchange::connectToService(const QString& service, const QString& topic)
 {
-    ++conversation_;
+    newConversation();
     endConversation();
     if (!bridge_.ensureStarted()) {
         post([this] { Q_EMIT failed(Failure::NoService); });
@@ -78,7 +78,7 @@ void BridgeDataExchange::requestItem(const QString& item)
 
 void BridgeDataExchange::disconnectFromService()
 {
-    ++conversation_;
+    newConversation();
     endConversation();
 }
 
@@ -128,17 +128,6 @@ void BridgeDataExchange::fail(Failure failure)
     post([this, failure] { Q_EMIT failed(failure); });
 }
 
-void BridgeDataExchange::post(std::function<void()> emitter)
-{
-    const quint64 conversation = conversation_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, conversation, emitter = std::move(emitter)] {
-            if (conversation == conversation_)
-                emitter();
-        },
-        Qt::QueuedConnection);
-}
 
 void BridgeDataExchange::endConversation()
 {

@@ -42,7 +42,6 @@ private:
     void onAnswered(quint64 id, const bridge::Answer& answer);
     void onTimeout();
     void fail(Failure failure);
-    void post(std::function<void()> emitter);
     void endConversation();
 
     WineBridge& bridge_;
@@ -51,5 +50,4 @@ private:
     QString service_;
     QString topic_;
     quint64 request_ = 0;      // the bridge's number of the waiting request
-    quint64 conversation_ = 0; // queued signals of an ended conversation are dropped
 };

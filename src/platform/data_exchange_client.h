@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // A data-exchange client: one conversation at a time with a service on a topic,
 // asking for items as text.
 //
@@ -63,8 +65,16 @@ Q_SIGNALS:
     void replied(const QString& text);
     void failed(DataExchangeClient::Failure failure);
 
+protected:
+    // Starts a new conversation: what was posted for the one before is dropped.
+    void newConversation() { ++conversation_; }
+    quint64 conversation() const { return conversation_; }
+    // Runs `emitter` from the event loop, unless the conversation has ended by then.
+    void post(std::function<void()> emitter);
+
 private:
     int timeoutMs_ = DefaultTimeoutMs;
+    quint64 conversation_ = 0;
 };
 
 // GetRight's side of the exchange.

@@ -31,7 +31,7 @@ LocalSocketDataExchange::LocalSocketDataExchange(QObject* parent) : DataExchange
 
 LocalSocketDataExchange::~LocalSocketDataExchange()
 {
-    ++conversation_;
+    newConversation();
     endConversation();
 }
 
@@ -51,7 +51,7 @@ QString LocalSocketDataExchange::socketPath(const QString& service, const QStrin
 
 void LocalSocketDataExchange::connectToService(const QString& service, const QString& topic)
 {
-    ++conversation_;
+    newConversation();
     endConversation();
 
     socket_ = new QLocalSocket(this);
@@ -83,7 +83,7 @@ void LocalSocketDataExchange::requestItem(const QString& item)
 
 void LocalSocketDataExchange::disconnectFromService()
 {
-    ++conversation_;
+    newConversation();
     endConversation();
 }
 
@@ -170,17 +170,6 @@ void LocalSocketDataExchange::fail(Failure failure)
     post([this, failure] { Q_EMIT failed(failure); });
 }
 
-void LocalSocketDataExchange::post(std::function<void()> emitter)
-{
-    const quint64 conversation = conversation_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, conversation, emitter = std::move(emitter)] {
-            if (conversation == conversation_)
-                emitter();
-        },
-        Qt::QueuedConnection);
-}
 
 void LocalSocketDataExchange::endConversation()
 {

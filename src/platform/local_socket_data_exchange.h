@@ -35,8 +35,6 @@ private:
     void onTimeout();
     // Ends the conversation and reports the failure from the event loop.
     void fail(Failure failure);
-    // Queues a signal of the current conversation; dropped if it ends first.
-    void post(std::function<void()> emitter);
     // Completes a request when the buffer holds a whole line; true when it did.
     bool takeReply();
     void endConversation();
@@ -45,6 +43,4 @@ private:
     QTimer timer_;
     QByteArray buffer_;
     State state_ = State::Idle;
-    quint64 conversation_ =
-        0; // counts conversations, so queued signals of an ended one are dropped
 };

@@ -43,15 +43,6 @@ template <qsizetype N> QByteArray raw(const char (&text)[N])
     return QByteArray(text, N - 1);
 }
 
-struct RecordingOpener : DesktopOpener {
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url;
-        return true;
-    }
-};
-
 void setModified(const QString& path, const QDateTime& when)
 {
     QFile file(path);

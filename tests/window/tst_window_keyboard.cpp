@@ -20,15 +20,6 @@ namespace {
 const QByteArray kLog = "03/15/01 09:00:00 - File: C:\\dl\\a.zip=http://h/a.zip\r\n"
                         "03/16/01 10:00:00 - File: C:\\dl\\b.zip=http://h/b.zip\r\n";
 
-struct RecordingOpener : DesktopOpener {
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url;
-        return true;
-    }
-};
-
 } // namespace
 
 class TestWindowKeyboard : public QObject {

@@ -20,15 +20,6 @@ const QByteArray kLog = "03/15/01 09:00:00 - File: C:\\dl\\b.zip.GETRIGHT=http:/
                         "03/16/01 10:00:00 - File: D:\\in\\A.zip=ftp://f/x/A.zip\r\n"
                         "03/16/01 10:00:01 - File: C:\\dl\\c.txt=http://h/pub/c.txt\r\n";
 
-struct RecordingOpener : DesktopOpener {
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url;
-        return true;
-    }
-};
-
 } // namespace
 
 class TestWindowTree : public QObject {

@@ -3,6 +3,7 @@
 
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
+#include "platform/desktop_opener.h"
 #include "platform/path_resolver.h"
 #include "platform/registry_reader.h"
 #include "window/main_window.h"
@@ -29,6 +30,16 @@ public:
         valueName = name;
         defaultValue = fallback;
         return logFile.value_or(fallback);
+    }
+};
+
+// Keeps what Execute hands to the desktop instead of opening it.
+struct RecordingOpener : DesktopOpener {
+    QList<QUrl> opened;
+    bool openUrl(const QUrl& url) override
+    {
+        opened << url;
+        return true;
     }
 };
 

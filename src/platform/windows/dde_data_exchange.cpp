@@ -26,12 +26,12 @@ DdeDataExchange::DdeDataExchange(QObject* parent) : DataExchangeClient(parent) {
 
 DdeDataExchange::~DdeDataExchange()
 {
-    ++conversation_;
+    newConversation();
 }
 
 void DdeDataExchange::connectToService(const QString& service, const QString& topic)
 {
-    ++conversation_;
+    newConversation();
     service_ = service;
     topic_ = topic;
     state_ = State::Connected;
@@ -49,7 +49,7 @@ void DdeDataExchange::requestItem(const QString& item)
     const std::wstring topic = topic_.toStdWString();
     const std::wstring name = item.toStdWString();
     const auto timeout = std::uint32_t(qMax(1, timeoutMs()));
-    const quint64 conversation = conversation_;
+    const quint64 ticket = conversation();
     QPointer<DdeDataExchange> self(this);
     QThread* worker = QThread::create([=] {
         DdeClient client;
@@ -59,8 +59,8 @@ void DdeDataExchange::requestItem(const QString& item)
         // server can make take seconds.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, conversation, result] {
-                if (!self || self->conversation_ != conversation ||
+            [self, ticket, result] {
+                if (!self || self->conversation() != ticket ||
                     self->state_ != State::Requesting)
                     return;
                 if (result.failure) {
@@ -78,7 +78,7 @@ void DdeDataExchange::requestItem(const QString& item)
 
 void DdeDataExchange::disconnectFromService()
 {
-    ++conversation_;
+    newConversation();
     state_ = State::Idle;
 }
 
@@ -93,14 +93,3 @@ void DdeDataExchange::fail(Failure failure)
     post([this, failure] { Q_EMIT failed(failure); });
 }
 
-void DdeDataExchange::post(std::function<void()> emitter)
-{
-    const quint64 conversation = conversation_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, conversation, emitter = std::move(emitter)] {
-            if (conversation == conversation_)
-                emitter();
-        },
-        Qt::QueuedConnection);
-}

@@ -28,11 +28,9 @@ public:
 private:
     enum class State { Idle, Connected, Requesting };
 
-    void post(std::function<void()> emitter);
     void fail(Failure failure);
 
     State state_ = State::Idle;
     QString service_;
     QString topic_;
-    quint64 conversation_ = 0;
 };

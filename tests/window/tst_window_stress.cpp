@@ -276,6 +276,8 @@ class TestWindowStress : public QObject {
 
     void writeLog(const QByteArray& content)
     {
+        if (QFileInfo(logPath_).isDir())
+            QDir(logPath_).removeRecursively();
         QFile::remove(logPath_);
         QFile file(logPath_);
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())

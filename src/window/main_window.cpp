@@ -42,7 +42,11 @@ MainWindow::MainWindow(Skin skin, const RegistryReader& registry, const PathReso
     setAcceptDrops(true); // a log dropped on the window is loaded
     if (skin_ == Skin::Tavrin) {
         tray_ = new TrayIcon(this);
-        connect(tray_, &TrayIcon::pressed, this, [this] { bringToFront(this); });
+        // A press that was on its way while the window closed must not bring it back.
+        connect(tray_, &TrayIcon::pressed, this, [this] {
+            if (!closeRequested_)
+                bringToFront(this);
+        });
     }
     tvwFiles->setItemDelegate(new TreeIconDelegate(tvwFiles));
     tvwFiles->setIconSize(QSize(16, 16));

@@ -93,7 +93,8 @@ void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     // Trigger is the left button, Context the right one; with no menu set, the
     // right button shows none.
-    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+    // After DeleteIcon, an activation still under way is no press.
+    if (!deleted_ && (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context))
         Q_EMIT pressed();
 }
 

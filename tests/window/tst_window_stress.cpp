@@ -586,7 +586,8 @@ private Q_SLOTS:
         }
         QElapsedTimer clock;
         clock.start();
-        const quint32 fixed[] = {1, 2, 3, 4, 5, 6, 7, 8};
+        // 1630451131: a tray press queued behind a close brought the closed window back.
+        const quint32 fixed[] = {1, 2, 3, 4, 5, 6, 7, 8, 1630451131};
         int seeds = 0;
         for (const quint32 seed : fixed) {
             if (!runSeed(seed, steps, watchdog))

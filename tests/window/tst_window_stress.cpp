@@ -608,5 +608,16 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestWindowStress)
+int main(int argc, char** argv)
+{
+    // A longer run than QtTest's own bound for one test function asks for more room.
+    const int seconds = envInt("TAVRIN_STRESS_SECONDS", 20);
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((seconds + 240) * 1000));
+    QApplication app(argc, argv);
+    TestWindowStress test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_window_stress.moc"

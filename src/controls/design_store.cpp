@@ -1,6 +1,6 @@
 #include "controls/design_store.h"
 
-#include "window/design.h"
+#include "controls/design.h"
 
 #include <QPalette>
 

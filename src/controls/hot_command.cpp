@@ -1,7 +1,7 @@
 #include "controls/hot_command.h"
 
 #include "controls/design_store.h"
-#include "window/design.h"
+#include "controls/design.h"
 
 #include <QApplication>
 #include <QHelpEvent>

@@ -1,7 +1,7 @@
 #include "controls/uc_pbar.h"
 
 #include "controls/design_store.h"
-#include "window/design.h"
+#include "controls/design.h"
 
 #include <QApplication>
 #include <QKeyEvent>

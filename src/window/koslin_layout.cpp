@@ -5,7 +5,7 @@
 #include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
-#include "window/design.h"
+#include "controls/design.h"
 #include "window/handle_label.h"
 
 #include <QCheckBox>

@@ -7,7 +7,7 @@
 #include "platform/registry_reader.h"
 #include "tree/tree_filler.h"
 #include "tree/tree_model.h"
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 #include "window/handle_label.h"
 #include "window/tavrin_background.h"
 #include "window/tray_icon.h"

@@ -3,14 +3,14 @@
 // layout (tavrin_layout.cpp, koslin_layout.cpp).
 #include "window/main_window.h"
 
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 
 #include "controls/design_store.h"
 #include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "tree/tree_model.h"
-#include "window/design.h"
+#include "controls/design.h"
 #include "window/handle_label.h"
 
 #include <QCheckBox>

@@ -9,7 +9,7 @@
 #include "platform/path_resolver.h"
 #include "tree/tree_filler.h"
 #include "tree/tree_model.h"
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 #include "window/progress_pacer.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "window/tavrin_background.h"
 
-#include "window/design.h"
+#include "controls/design.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
 #include "window/tray_icon.h"
-#include "window/design.h"
+#include "controls/design.h"
 #include "window/handle_label.h"
 
 #include <QCheckBox>

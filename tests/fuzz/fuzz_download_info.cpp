@@ -1,6 +1,6 @@
 // One reply of GetRight's DownloadInfo topic, as the data-exchange client hands
 // it over (decoded from UTF-8, NULs removed), taken apart by splitDownloadInfo.
-#include "window/download_info.h"
+#include "monitor/download_info.h"
 
 #include <array>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include "platform/desktop_opener.h"
 #include "platform/local_socket_data_exchange.h"
 #include "tree/tree_model.h"
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 #include "window/tree_icon_delegate.h"
 #include "window/window_test_support.h"
 

@@ -19,7 +19,7 @@
 #include "platform/local_socket_data_exchange.h"
 #include "tree/tree_model.h"
 #include "tree/tree_report.h"
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 #include "window/tray_icon.h"
 #include "window/window_test_support.h"
 

@@ -5,7 +5,7 @@
 #include "platform/bridge_data_exchange.h"
 #include "platform/path_resolver.h"
 #include "platform/wine_bridge.h"
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 #include "wine_test_support.h"
 
 #include <QSignalSpy>

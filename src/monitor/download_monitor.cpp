@@ -1,9 +1,9 @@
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 
 #include "log/log_loader.h"
 #include "platform/local_socket_data_exchange.h"
 #include "platform/path_resolver.h"
-#include "window/download_info.h"
+#include "monitor/download_info.h"
 
 DownloadMonitor::DownloadMonitor(const PathResolver& resolver, DataExchangeClient* client,
                                  QObject* parent)

@@ -1,4 +1,4 @@
-#include "window/design.h"
+#include "controls/design.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "window/download_info.h"
+#include "monitor/download_info.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "window/download_monitor.h"
+#include "monitor/download_monitor.h"
 
 #include "log/log_loader.h"
 #include "platform/local_socket_data_exchange.h"

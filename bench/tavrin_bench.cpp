@@ -11,6 +11,7 @@
 // --memory also prints the resident memory after each phase; --cpu times the
 // thread's CPU time instead of the wall clock.
 #include "log/formats.h"
+#include "support/fakes.h"
 #include "log/log_analyzer.h"
 #include "log/log_session.h"
 #include "platform/path_resolver.h"
@@ -39,10 +40,6 @@
 
 namespace {
 
-class SamePath : public PathResolver {
-public:
-    QString resolve(const QString& storedPath) const override { return storedPath; }
-};
 
 // Takes what is written and forgets it, as /dev/null would.
 class NullDevice : public QIODevice {

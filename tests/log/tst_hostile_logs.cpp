@@ -4,6 +4,7 @@
 // all five orders, the report) and must end in a clear outcome, never a crash or a
 // hang; a failed load keeps what the earlier log left.
 #include "log/formats.h"
+#include "support/fakes.h"
 #include "log/log_analyzer.h"
 #include "log/log_loader.h"
 #include "log/log_session.h"
@@ -35,9 +36,6 @@ using Message = LogSession::LoadOutcome::Message;
 
 namespace {
 
-struct SamePath : PathResolver {
-    QString resolve(const QString& storedPath) const override { return storedPath; }
-};
 
 const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 

@@ -4,16 +4,14 @@
 #include "log/log_session.h"
 #include "log/split_path.h"
 #include "log/statistics_text.h"
-#include "platform/path_resolver.h"
+#include "support/fakes.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct IdentityResolver : PathResolver {
-    QString resolve(const QString& path) const override { return path; }
-};
+using IdentityResolver = SamePath;
 
 const QLocale kUs(QStringLiteral("en_US"));
 

@@ -1,6 +1,6 @@
 #include "log/log_loader.h"
 #include "log/log_session.h"
-#include "platform/path_resolver.h"
+#include "support/fakes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,9 +11,7 @@
 
 namespace {
 
-struct IdentityResolver : PathResolver {
-    QString resolve(const QString& path) const override { return path; }
-};
+using IdentityResolver = SamePath;
 
 const DateTest& usDates()
 {

@@ -6,6 +6,7 @@
 //   TAVRIN_SOAK_POLLS=N   another number of polls (default 86400)
 
 #include "log/log_loader.h"
+#include "support/fakes.h"
 #include "platform/local_socket_data_exchange.h"
 #include "platform/path_resolver.h"
 #include "monitor/download_monitor.h"
@@ -30,10 +31,6 @@ constexpr bool Sanitized = true;
 constexpr bool Sanitized = false;
 #endif
 
-class SamePath : public PathResolver {
-public:
-    QString resolve(const QString& storedPath) const override { return storedPath; }
-};
 
 // The resident memory of this process, in KiB.
 qint64 residentKiB()

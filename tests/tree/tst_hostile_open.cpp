@@ -4,6 +4,7 @@
 // one existing regular file, and either goes as a single URL argument whose
 // text has no blank or control character left in it.
 #include "platform/desktop_opener.h"
+#include "support/fakes.h"
 #include "platform/path_resolver.h"
 #include "tree/open_command.h"
 
@@ -16,14 +17,6 @@
 
 namespace {
 
-struct RecordingOpener : DesktopOpener {
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url;
-        return true;
-    }
-};
 
 // C:\dl\ is the temporary folder; anything else passes unchanged.
 struct FolderResolver : PathResolver {

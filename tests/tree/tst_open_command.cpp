@@ -1,4 +1,5 @@
 #include "platform/desktop_opener.h"
+#include "support/fakes.h"
 #include "platform/path_resolver.h"
 #include "tree/open_command.h"
 
@@ -9,15 +10,6 @@
 
 namespace {
 
-struct RecordingOpener : DesktopOpener {
-    QList<QUrl> opened;
-    bool works = true;
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url;
-        return works;
-    }
-};
 
 // Maps the stored Windows folder C:\dl\ onto a temporary folder.
 struct FolderResolver : PathResolver {

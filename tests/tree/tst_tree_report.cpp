@@ -4,7 +4,7 @@
 #include "log/formats.h"
 #include "log/log_analyzer.h"
 #include "log/log_session.h"
-#include "platform/path_resolver.h"
+#include "support/fakes.h"
 #include "tree/tree_filler.h"
 #include "tree/tree_report.h"
 
@@ -15,9 +15,7 @@
 
 namespace {
 
-struct IdentityResolver : PathResolver {
-    QString resolve(const QString& path) const override { return path; }
-};
+using IdentityResolver = SamePath;
 
 const QLocale kUs(QStringLiteral("en_US"));
 

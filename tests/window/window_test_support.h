@@ -3,9 +3,7 @@
 
 #include "controls/hot_command.h"
 #include "controls/uc_pbar.h"
-#include "platform/desktop_opener.h"
-#include "platform/path_resolver.h"
-#include "platform/registry_reader.h"
+#include "support/fakes.h"
 #include "window/main_window.h"
 
 #include <QList>
@@ -13,40 +11,6 @@
 #include <optional>
 
 const QString ConfigKey = QStringLiteral("Software\\Headlight\\GetRight\\Config\\");
-
-class FakeRegistry : public RegistryReader {
-public:
-    std::optional<QString> logFile; // nothing: the value is missing
-    mutable int calls = 0;
-    mutable std::uint32_t root = 0;
-    mutable QString subKey, valueName, defaultValue;
-
-    QString getRegString(std::uint32_t rootKey, const QString& key, const QString& name,
-                         const QString& fallback) const override
-    {
-        ++calls;
-        root = rootKey;
-        subKey = key;
-        valueName = name;
-        defaultValue = fallback;
-        return logFile.value_or(fallback);
-    }
-};
-
-// Keeps what Execute hands to the desktop instead of opening it.
-struct RecordingOpener : DesktopOpener {
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url;
-        return true;
-    }
-};
-
-class SamePath : public PathResolver {
-public:
-    QString resolve(const QString& storedPath) const override { return storedPath; }
-};
 
 // The window with its desktop seams recorded instead of shown.
 class TestWindow : public MainWindow {

@@ -3,6 +3,7 @@
 // and that the window's event loop keeps running meanwhile.
 
 #include "platform/bridge_data_exchange.h"
+#include "support/fakes.h"
 #include "platform/path_resolver.h"
 #include "platform/wine_bridge.h"
 #include "monitor/download_monitor.h"
@@ -15,10 +16,6 @@
 
 namespace {
 
-class SamePath : public PathResolver {
-public:
-    QString resolve(const QString& storedPath) const override { return storedPath; }
-};
 
 const QString NoDownloads = DownloadMonitor::noDownloadsText();
 

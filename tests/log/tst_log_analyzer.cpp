@@ -11,13 +11,12 @@
 
 namespace {
 
-using IdentityResolver = SamePath;
 
 const QLocale kUs(QStringLiteral("en_US"));
 
 // One analysed log, written from lines to a temporary file and loaded as a user would.
 struct Analysed {
-    IdentityResolver resolver;
+    SamePath resolver;
     LogSession session{resolver, kUs};
     Formats formats{kUs};
     LogAnalyzer::Result result;

@@ -11,7 +11,6 @@
 
 namespace {
 
-using IdentityResolver = SamePath;
 
 const DateTest& usDates()
 {
@@ -193,7 +192,7 @@ private Q_SLOTS:
     void sessionAfterALoadWithoutLines()
     {
         using Message = LogSession::LoadOutcome::Message;
-        IdentityResolver resolver;
+        SamePath resolver;
         LogSession session(resolver, QLocale(QStringLiteral("en_US")));
         const QString good = write(QStringLiteral("good.log"), "03/15/01 a\r\n03/16/01 b\r\n");
         auto outcome = session.loadLogFile(good);

@@ -10,12 +10,11 @@
 
 namespace {
 
-using IdentityResolver = SamePath;
 
 const QLocale kUs(QStringLiteral("en_US"));
 
 struct Filled {
-    IdentityResolver resolver;
+    SamePath resolver;
     LogSession session{resolver, kUs};
     Formats formats{kUs};
     TreeModel model;
@@ -174,7 +173,7 @@ private Q_SLOTS:
 
     void emptyLogGivesEmptyTree()
     {
-        IdentityResolver resolver;
+        SamePath resolver;
         LogSession session(resolver, kUs);
         session.resetRecords();
         const Formats formats(kUs);
@@ -191,7 +190,7 @@ private Q_SLOTS:
 
     void progressCanStopTheFill()
     {
-        IdentityResolver resolver;
+        SamePath resolver;
         LogSession session(resolver, kUs);
         session.resetRecords();
         session.loadLogFile(QStringLiteral(TAVRIN_TEST_DATA "/orders.log"));

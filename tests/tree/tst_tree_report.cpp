@@ -15,7 +15,6 @@
 
 namespace {
 
-using IdentityResolver = SamePath;
 
 const QLocale kUs(QStringLiteral("en_US"));
 
@@ -111,7 +110,7 @@ private Q_SLOTS:
     void sameAsPlainReport()
     {
         QFETCH(SortOrder, order);
-        IdentityResolver resolver;
+        SamePath resolver;
         LogSession session(resolver, kUs);
         Formats formats(kUs);
         session.resetRecords();

@@ -18,7 +18,8 @@ std::string answer(const bridge::DdeRequest& request)
     const DdeClient::Result result =
         requestOnOwnThread(utf8ToWide(request.service), utf8ToWide(request.topic),
                            utf8ToWide(request.item), request.timeoutMs, request.maxBytes);
-    return result.failure ? bridge::encodeFailure(*result.failure) : bridge::encodeText(result.text);
+    return result.failure ? bridge::encodeFailure(*result.failure)
+                          : bridge::encodeText(result.text);
 }
 
 std::string answer(const bridge::RegRequest& request)

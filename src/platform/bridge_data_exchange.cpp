@@ -128,7 +128,6 @@ void BridgeDataExchange::fail(Failure failure)
     post([this, failure] { Q_EMIT failed(failure); });
 }
 
-
 void BridgeDataExchange::endConversation()
 {
     timer_.stop();

@@ -49,5 +49,5 @@ private:
     State state_ = State::Idle;
     QString service_;
     QString topic_;
-    quint64 request_ = 0;      // the bridge's number of the waiting request
+    quint64 request_ = 0; // the bridge's number of the waiting request
 };

@@ -161,8 +161,8 @@ bool MessageReader::takeHeader(std::string_view line)
     std::size_t start = 0;
     while (true) {
         const std::size_t space = line.find(' ', start);
-        raw.push_back(line.substr(start, space == std::string_view::npos ? line.npos
-                                                                          : space - start));
+        raw.push_back(
+            line.substr(start, space == std::string_view::npos ? line.npos : space - start));
         if (space == std::string_view::npos)
             break;
         start = space + 1;

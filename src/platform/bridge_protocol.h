@@ -105,9 +105,9 @@ std::optional<Request> parseRequest(const Message& message);
 struct Answer {
     enum class Kind { Ready, Text, None, Failed };
     Kind kind = Kind::Failed;
-    std::string text;        // Text
-    bool tooLong = false;    // Text whose payload the reader dropped
-    int version = 0;         // Ready
+    std::string text;                                   // Text
+    bool tooLong = false;                               // Text whose payload the reader dropped
+    int version = 0;                                    // Ready
     ExchangeFailure failure = ExchangeFailure::Invalid; // Failed
 };
 

@@ -55,8 +55,8 @@ ExchangeBackend chooseExchangeBackend(const QString& forced, const WineSide& win
         return ExchangeBackend::LocalSocket;
     if (forced == QLatin1String("bridge"))
         return ExchangeBackend::WineBridge;
-    const bool complete = !wine.wineProgram.isEmpty() && !wine.bridgePath.isEmpty() &&
-                          wine.prefixReady;
+    const bool complete =
+        !wine.wineProgram.isEmpty() && !wine.bridgePath.isEmpty() && wine.prefixReady;
     return complete ? ExchangeBackend::WineBridge : ExchangeBackend::LocalSocket;
 }
 

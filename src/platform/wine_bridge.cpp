@@ -162,7 +162,6 @@ void WineBridge::onReadyRead()
         fail(ExchangeFailure::NoService);
     else if (reader_.skippingPayload() && process_)
         fail(ExchangeFailure::TooLong); // no need to read the rest of it
-
 }
 
 void WineBridge::deliver(const bridge::Answer& answer)

@@ -52,9 +52,10 @@ void MainWindow::setUpKeyboard()
 
     // In the order the window reads: the file row, the sort commands and
     // Execute, the tree, the search row, the monitor, Re-read and Exit.
-    QWidget* order[] = {cmdOpenDefault, cmdGetLog, cmdNoSort, cmdByDate, cmdByName, cmdByURL,
-                        cmdByLocal, cmdPlay, tvwFiles, cmdCase, txtSearch, cmdSearchPrev,
-                        cmdSearch, cmdSearchNext, chkMonitor, cmdReRead, cmdExit};
+    QWidget* order[] = {cmdOpenDefault, cmdGetLog,     cmdNoSort, cmdByDate,     cmdByName,
+                        cmdByURL,       cmdByLocal,    cmdPlay,   tvwFiles,      cmdCase,
+                        txtSearch,      cmdSearchPrev, cmdSearch, cmdSearchNext, chkMonitor,
+                        cmdReRead,      cmdExit};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 

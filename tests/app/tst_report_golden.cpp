@@ -24,7 +24,8 @@ QByteArray run(const QString& program, const QStringList& args)
 
 QByteArray report(const QString& order, const QString& log)
 {
-    return run(QStringLiteral(TAVRIN_BIN_DIR "/tavrin-report"), {QStringLiteral("--order"), order, log});
+    return run(QStringLiteral(TAVRIN_BIN_DIR "/tavrin-report"),
+               {QStringLiteral("--order"), order, log});
 }
 
 QByteArray readFile(const QString& path)
@@ -63,7 +64,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QList<QByteArray> rows =
-            readFile(QStringLiteral(TAVRIN_TEST_DATA "/golden/generated.sha256")).trimmed().split('\n');
+            readFile(QStringLiteral(TAVRIN_TEST_DATA "/golden/generated.sha256"))
+                .trimmed()
+                .split('\n');
         QVERIFY(rows.size() == 15);
         QString lastSeed;
         QString log;
@@ -73,8 +76,8 @@ private Q_SLOTS:
             if (seed != lastSeed) {
                 log = dir.filePath(QStringLiteral("gen%1.log").arg(seed));
                 run(QStringLiteral(TAVRIN_BIN_DIR "/getright-loggen"),
-                    {QStringLiteral("--lines"), QStringLiteral("4000"), QStringLiteral("--seed"), seed,
-                     QStringLiteral("--out"), log});
+                    {QStringLiteral("--lines"), QStringLiteral("4000"), QStringLiteral("--seed"),
+                     seed, QStringLiteral("--out"), log});
                 lastSeed = seed;
             }
             const QString order = QString::fromLatin1(fields[1]);

@@ -6,10 +6,10 @@
 //   TAVRIN_SOAK_POLLS=N   another number of polls (default 86400)
 
 #include "log/log_loader.h"
-#include "support/fakes.h"
+#include "monitor/download_monitor.h"
 #include "platform/local_socket_data_exchange.h"
 #include "platform/path_resolver.h"
-#include "monitor/download_monitor.h"
+#include "support/fakes.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -30,7 +30,6 @@ constexpr bool Sanitized = true;
 #else
 constexpr bool Sanitized = false;
 #endif
-
 
 // The resident memory of this process, in KiB.
 qint64 residentKiB()
@@ -91,7 +90,8 @@ private Q_SLOTS:
         QLocalServer server;
         QObject::connect(&server, &QLocalServer::newConnection, &server, [&] {
             while (QLocalSocket* socket = server.nextPendingConnection()) {
-                QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QLocalSocket::disconnected, socket,
+                                 &QObject::deleteLater);
                 QObject::connect(socket, &QLocalSocket::readyRead, socket, [&current, socket] {
                     if (!socket->canReadLine())
                         return;
@@ -131,8 +131,8 @@ private Q_SLOTS:
                 firstWrong = QStringLiteral("poll %1: shown %2, served %3")
                                  .arg(poll)
                                  .arg(monitor.shownText(), expected);
-            largestSockets = qMax<qint64>(largestSockets,
-                                          monitor.findChildren<QLocalSocket*>().size());
+            largestSockets =
+                qMax<qint64>(largestSockets, monitor.findChildren<QLocalSocket*>().size());
             ++poll;
             current = downloadsOf(poll);
             if (poll % 600 == 0) // GetRight writes to its log now and then
@@ -158,12 +158,14 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const qint64 rssEnd = residentKiB();
 
-        qInfo("%lld polls in %lld ms; resident memory %lld KiB after 2,000 polls, %lld KiB half-way, "
-              "%lld KiB at the end; at most %lld conversation(s) open; the log changed %d time(s)",
-              poll, clock.elapsed(), rssStart, rssMiddle, rssEnd, largestSockets, changes);
-        QVERIFY2(wrong == 0, qPrintable(QStringLiteral("%1 polls showed another list; the first: %2")
-                                            .arg(wrong)
-                                            .arg(firstWrong)));
+        qInfo(
+            "%lld polls in %lld ms; resident memory %lld KiB after 2,000 polls, %lld KiB half-way, "
+            "%lld KiB at the end; at most %lld conversation(s) open; the log changed %d time(s)",
+            poll, clock.elapsed(), rssStart, rssMiddle, rssEnd, largestSockets, changes);
+        QVERIFY2(wrong == 0,
+                 qPrintable(QStringLiteral("%1 polls showed another list; the first: %2")
+                                .arg(wrong)
+                                .arg(firstWrong)));
         QCOMPARE(poll, polls);
         QVERIFY(changes > 0);
         QVERIFY(largestSockets <= 2);

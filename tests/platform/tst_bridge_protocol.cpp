@@ -55,8 +55,8 @@ void TestBridgeProtocol::roundTrip_data()
     QTest::newRow("line breaks and NUL in fields")
         << QStringList{QString::fromLatin1("a\r\nb", 4), QString::fromLatin1("\0x", 2)}
         << QByteArray() << false;
-    QTest::newRow("bytes beyond ASCII") << QStringList{QString::fromLatin1("\xe9\xff\x80")}
-                                        << QByteArray() << false;
+    QTest::newRow("bytes beyond ASCII")
+        << QStringList{QString::fromLatin1("\xe9\xff\x80")} << QByteArray() << false;
     QTest::newRow("payload with CR, LF, NUL")
         << QStringList{"TEXT"} << QByteArray("a\r\n\0\nb\n", 7) << true;
     QTest::newRow("empty payload") << QStringList{"TEXT"} << QByteArray() << true;
@@ -87,7 +87,8 @@ void TestBridgeProtocol::roundTrip()
         QVERIFY(c >= 0x20 && c < 0x7F);
     const std::string stream = one + one + bridge::encodeMessage({"END"});
 
-    for (const std::size_t piece : {std::size_t(1), std::size_t(3), std::size_t(4096), stream.size()}) {
+    for (const std::size_t piece :
+         {std::size_t(1), std::size_t(3), std::size_t(4096), stream.size()}) {
         bool intact = false;
         const std::vector<Message> messages = readAll(stream, piece, &intact);
         QVERIFY(intact);
@@ -108,15 +109,16 @@ void TestBridgeProtocol::brokenStreams_data()
 
     QTest::newRow("header over the limit") << QByteArray(300, 'A') << 0;
     QTest::newRow("header over the limit after a message")
-        << QByteArray("NONE\n") + QByteArray(300, 'A') + '\n' << 1;
+        << QByteArray("NONE\n") + QByteArray(300, 'A') + '\n'
+        << 1;
     QTest::newRow("length not a number") << QByteArray("TEXT #12x\n") << 0;
     QTest::newRow("negative length") << QByteArray("TEXT #-1\n") << 0;
     QTest::newRow("length too large to hold") << QByteArray("TEXT #99999999999999999999\n") << 0;
     QTest::newRow("payload not followed by LF") << QByteArray("TEXT #2\nabX\nNONE\n") << 0;
     QTest::newRow("bad escape") << QByteArray("DDE %G1\n") << 0;
     QTest::newRow("escape cut short") << QByteArray("DDE %4\n") << 0;
-    QTest::newRow("binary garbage") << QByteArray("\x7f\x45\x4c\x46\x02\x01\x01", 7) + QByteArray(400, '\x90')
-                                    << 0;
+    QTest::newRow("binary garbage")
+        << QByteArray("\x7f\x45\x4c\x46\x02\x01\x01", 7) + QByteArray(400, '\x90') << 0;
 }
 
 void TestBridgeProtocol::brokenStreams()
@@ -183,9 +185,9 @@ void TestBridgeProtocol::requests()
     QVERIFY(r.subKey == reg.subKey && r.valueName == reg.valueName);
 
     // Not requests: wrong arity, bad numbers, a payload, an unknown verb.
-    for (const char* line : {"DDE a b c 5000\n", "DDE a b c x 1\n", "DDE a b c 99999999999 1\n",
-                             "REG 8000000G a b\n", "REG 123456789 a b\n", "EXEC cmd\n",
-                             "REG 80000001 a b #1\nx\n"}) {
+    for (const char* line :
+         {"DDE a b c 5000\n", "DDE a b c x 1\n", "DDE a b c 99999999999 1\n", "REG 8000000G a b\n",
+          "REG 123456789 a b\n", "EXEC cmd\n", "REG 80000001 a b #1\nx\n"}) {
         const std::vector<Message> parsed = readAll(line, 64, &intact);
         QVERIFY2(intact && parsed.size() == 1, line);
         QVERIFY2(!bridge::parseRequest(parsed[0]), line);

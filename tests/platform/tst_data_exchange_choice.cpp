@@ -47,15 +47,24 @@ void TestDataExchangeChoice::rule_data()
     QTest::addColumn<QString>("missing"); // which fact of a complete Wine side is taken away
     QTest::addColumn<bool>("bridge");
 
-    QTest::newRow("all there") << "" << "" << true;
-    QTest::newRow("no wine") << "" << "wine" << false;
-    QTest::newRow("no bridge program") << "" << "bridge" << false;
-    QTest::newRow("prefix not set up") << "" << "prefix" << false;
-    QTest::newRow("forced socket, all there") << "socket" << "" << false;
-    QTest::newRow("forced bridge, no wine") << "bridge" << "wine" << true;
-    QTest::newRow("forced bridge, no prefix") << "bridge" << "prefix" << true;
-    QTest::newRow("unknown value is no force") << "dde" << "" << true;
-    QTest::newRow("unknown value, no wine") << "BRIDGE" << "wine" << false;
+    QTest::newRow("all there") << ""
+                               << "" << true;
+    QTest::newRow("no wine") << ""
+                             << "wine" << false;
+    QTest::newRow("no bridge program") << ""
+                                       << "bridge" << false;
+    QTest::newRow("prefix not set up") << ""
+                                       << "prefix" << false;
+    QTest::newRow("forced socket, all there") << "socket"
+                                              << "" << false;
+    QTest::newRow("forced bridge, no wine") << "bridge"
+                                            << "wine" << true;
+    QTest::newRow("forced bridge, no prefix") << "bridge"
+                                              << "prefix" << true;
+    QTest::newRow("unknown value is no force") << "dde"
+                                               << "" << true;
+    QTest::newRow("unknown value, no wine") << "BRIDGE"
+                                            << "wine" << false;
 }
 
 void TestDataExchangeChoice::rule()
@@ -108,7 +117,8 @@ void TestDataExchangeChoice::findsWhatIsThere()
     QCOMPARE(QFileInfo(wine.bridgePath).absolutePath(), QFileInfo(bin).canonicalFilePath());
 
     // Named in the environment; a name that is not there finds nothing.
-    environment.insert(QStringLiteral("TAVRIN_WINE_BRIDGE"), root.filePath(QStringLiteral("nope.exe")));
+    environment.insert(QStringLiteral("TAVRIN_WINE_BRIDGE"),
+                       root.filePath(QStringLiteral("nope.exe")));
     environment.insert(QStringLiteral("TAVRIN_WINE"), root.filePath(QStringLiteral("nope")));
     wine = findWineSide(environment, bin, prefix);
     QVERIFY(wine.bridgePath.isEmpty());
@@ -123,7 +133,8 @@ void TestDataExchangeChoice::findsWhatIsThere()
 void TestDataExchangeChoice::registryThroughTheBridge()
 {
     WineSide wine = complete();
-    QVERIFY(!registryThroughBridge(ExchangeBackend::WineBridge, wine)); // no server: the files are current
+    QVERIFY(!registryThroughBridge(ExchangeBackend::WineBridge,
+                                   wine)); // no server: the files are current
     wine.serverRunning = true;
     QVERIFY(registryThroughBridge(ExchangeBackend::WineBridge, wine));
     QVERIFY(!registryThroughBridge(ExchangeBackend::LocalSocket, wine));

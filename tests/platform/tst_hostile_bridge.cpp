@@ -190,7 +190,8 @@ void TestHostileBridge::tenMegabytesTakenWhole()
 {
     WineBridge big(fake(QStringLiteral("tenmb")), qint64(16) << 20);
     QSignalSpy answered(&big, &WineBridge::answered);
-    const quint64 id = big.send(bridge::DdeRequest{"GetRight", "DownloadInfo", "1", 5000, 16u << 20});
+    const quint64 id =
+        big.send(bridge::DdeRequest{"GetRight", "DownloadInfo", "1", 5000, 16u << 20});
     QVERIFY(QTest::qWaitFor([&] { return !answered.isEmpty(); }, 20000));
     QCOMPARE(answered[0][0].toULongLong(), id);
     const auto answer = answered[0][1].value<bridge::Answer>();
@@ -210,11 +211,16 @@ void TestHostileBridge::registryFallsBackToTheFiles_data()
     QTest::addColumn<QString>("behaviour");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("answers") << "well" << "file|1|ok";
-    QTest::newRow("garbage") << "garbage" << "from the files";
-    QTest::newRow("ends at once") << "dies" << "from the files";
-    QTest::newRow("never says READY") << "silent" << "from the files";
-    QTest::newRow("hangs") << "hangs" << "from the files";
+    QTest::newRow("answers") << "well"
+                             << "file|1|ok";
+    QTest::newRow("garbage") << "garbage"
+                             << "from the files";
+    QTest::newRow("ends at once") << "dies"
+                                  << "from the files";
+    QTest::newRow("never says READY") << "silent"
+                                      << "from the files";
+    QTest::newRow("hangs") << "hangs"
+                           << "from the files";
 }
 
 void TestHostileBridge::registryFallsBackToTheFiles()

@@ -135,11 +135,11 @@ private Q_SLOTS:
         TestWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w));
         Q_EMIT w.control<HotCommand>("cmdOpenDefault")->click();
-        const QStringList expected = {"cmdOpenDefault", "cmdGetLog", "cmdNoSort", "cmdByDate",
-                                      "cmdByName",      "cmdByURL",  "cmdByLocal", "cmdPlay",
-                                      "tvwFiles",       "cmdCase",   "txtSearch", "cmdSearchPrev",
-                                      "cmdSearch",      "cmdSearchNext", "chkMonitor",
-                                      "cmdReRead",      "cmdExit"};
+        const QStringList expected = {
+            "cmdOpenDefault", "cmdGetLog",     "cmdNoSort", "cmdByDate",     "cmdByName",
+            "cmdByURL",       "cmdByLocal",    "cmdPlay",   "tvwFiles",      "cmdCase",
+            "txtSearch",      "cmdSearchPrev", "cmdSearch", "cmdSearchNext", "chkMonitor",
+            "cmdReRead",      "cmdExit"};
         QStringList chain;
         QWidget* at = w.control<HotCommand>("cmdOpenDefault");
         for (int i = 0; i < 40 && chain.size() < expected.size(); ++i) {
@@ -182,7 +182,8 @@ private Q_SLOTS:
         QCOMPARE(w.control<QWidget>("cmdExit")->geometry(), exit.translated(306, 207));
         QCOMPARE(w.control<QWidget>("Picture1")->geometry(), stats.translated(306, 0));
         // Every control still inside the window.
-        for (const char* name : {"cmdExit", "cmdReRead", "cmdSearchNext", "cmdGetLog", "txtGetright"})
+        for (const char* name :
+             {"cmdExit", "cmdReRead", "cmdSearchNext", "cmdGetLog", "txtGetright"})
             QVERIFY2(w.rect().contains(w.control<QWidget>(name)->geometry()), name);
         w.resize(594, 393);
         QCOMPARE(win.tree()->geometry(), tree);

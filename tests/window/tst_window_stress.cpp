@@ -16,10 +16,10 @@
 #include "controls/fitting_label.h"
 #include "controls/hot_command.h"
 #include "log/statistics_text.h"
+#include "monitor/download_monitor.h"
 #include "platform/local_socket_data_exchange.h"
 #include "tree/tree_model.h"
 #include "tree/tree_report.h"
-#include "monitor/download_monitor.h"
 #include "window/tray_icon.h"
 #include "window/window_test_support.h"
 
@@ -93,7 +93,8 @@ public:
         if (mood == Mood::Gone) {
             server_.close();
         } else if (!server_.isListening()) {
-            QLocalServer::removeServer(LocalSocketDataExchange::socketPath("GetRight", "DownloadInfo"));
+            QLocalServer::removeServer(
+                LocalSocketDataExchange::socketPath("GetRight", "DownloadInfo"));
             server_.listen(LocalSocketDataExchange::socketPath("GetRight", "DownloadInfo"));
         }
     }
@@ -187,7 +188,10 @@ class TestWindowStress : public QObject {
         void note(const QString& step)
         {
             trail << step;
-            trailText = QStringLiteral("seed %1, steps:\n  %2").arg(seed).arg(trail.join(u"\n  ")).toStdString();
+            trailText = QStringLiteral("seed %1, steps:\n  %2")
+                            .arg(seed)
+                            .arg(trail.join(u"\n  "))
+                            .toStdString();
         }
     };
 
@@ -292,8 +296,8 @@ class TestWindowStress : public QObject {
 
     QString report(const QByteArray& content, int order)
     {
-        const QString key = QString::number(qHash(content)) + u'/' + QString::number(content.size()) +
-                            u'/' + QString::number(order);
+        const QString key = QString::number(qHash(content)) + u'/' +
+                            QString::number(content.size()) + u'/' + QString::number(order);
         if (reports_.contains(key))
             return reports_.value(key);
         const QString path = dir_.filePath(QStringLiteral("oracle.log"));
@@ -318,7 +322,8 @@ class TestWindowStress : public QObject {
         const QStringList captions = statisticsCaptions();
         for (int i = 0; i < MainWindow::StatCount; ++i)
             text += captions[i] + QStringLiteral(": ") +
-                    w.findChild<FittingLabel*>(QStringLiteral("lblStatTxt%1").arg(i))->text() + u'\n';
+                    w.findChild<FittingLabel*>(QStringLiteral("lblStatTxt%1").arg(i))->text() +
+                    u'\n';
         text += u'\n';
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
@@ -365,8 +370,8 @@ class TestWindowStress : public QObject {
             break;
         }
         case 5: {
-            static const char* const Texts[] = {"zip", "ZIP", "straße", "SS", "URL", "h1", "",
-                                                "nothing at all", "Entry", "09:0"};
+            static const char* const Texts[] = {"zip", "ZIP", "straße",         "SS",    "URL",
+                                                "h1",  "",    "nothing at all", "Entry", "09:0"};
             const QString text = QString::fromUtf8(Texts[run.pick(10)]);
             static const char* const How[] = {"cmdSearch", "cmdSearchNext", "cmdSearchPrev"};
             const char* how = How[run.pick(3)];
@@ -455,8 +460,9 @@ class TestWindowStress : public QObject {
     bool check(Run& run, TestWindow& w)
     {
         const auto fail = [&run](const QString& why) {
-            QTest::qFail(qPrintable(why + QStringLiteral("\n") + QString::fromStdString(run.trailText)),
-                         __FILE__, __LINE__);
+            QTest::qFail(
+                qPrintable(why + QStringLiteral("\n") + QString::fromStdString(run.trailText)),
+                __FILE__, __LINE__);
             return false;
         };
         if (run.closed) {
@@ -469,28 +475,30 @@ class TestWindowStress : public QObject {
         auto* model = w.control<TreeModel>("treeModel");
         const int current = int(w.sortOrder());
         const bool loaded = w.session().logLines.count() > 0;
-        for (const char* name : {"cmdCase", "cmdSearch", "cmdSearchNext", "cmdSearchPrev", "cmdPlay",
-                                 "cmdReRead"})
+        for (const char* name :
+             {"cmdCase", "cmdSearch", "cmdSearchNext", "cmdSearchPrev", "cmdPlay", "cmdReRead"})
             if (w.control<HotCommand>(name)->isEnabled() != loaded)
-                return fail(QStringLiteral("%1 is %2 after a load that %3")
-                                .arg(QLatin1String(name),
-                                     loaded ? QStringLiteral("disabled") : QStringLiteral("enabled"),
-                                     loaded ? QStringLiteral("kept lines")
-                                            : QStringLiteral("kept none")));
+                return fail(
+                    QStringLiteral("%1 is %2 after a load that %3")
+                        .arg(QLatin1String(name),
+                             loaded ? QStringLiteral("disabled") : QStringLiteral("enabled"),
+                             loaded ? QStringLiteral("kept lines") : QStringLiteral("kept none")));
         int disabled = 0;
         for (int i = 0; i < 5; ++i)
             if (!w.control<HotCommand>(Sorts[i])->isEnabled()) {
                 ++disabled;
                 if (loaded && i != current)
-                    return fail(QStringLiteral("%1 is disabled, the order is %2")
-                                    .arg(QLatin1String(Sorts[i]), QLatin1String(OrderNames[current])));
+                    return fail(
+                        QStringLiteral("%1 is disabled, the order is %2")
+                            .arg(QLatin1String(Sorts[i]), QLatin1String(OrderNames[current])));
             }
         if (loaded && disabled != 1)
             return fail(QStringLiteral("%1 sort commands disabled").arg(disabled));
         if (!loaded && disabled != 5)
             return fail(QStringLiteral("sort commands enabled without a log"));
         if (model->nodeCount() > 0) {
-            const int selected = model->positionOf(w.control<QTreeView>("tvwFiles")->currentIndex());
+            const int selected =
+                model->positionOf(w.control<QTreeView>("tvwFiles")->currentIndex());
             if (selected < 1 || selected > model->nodeCount())
                 return fail(QStringLiteral("the selection is no node (%1)").arg(selected));
         }
@@ -521,7 +529,8 @@ class TestWindowStress : public QObject {
         writeLog(makeLog(run, 1 + run.pick(200)));
         run.registry.logFile = logPath_;
         const Skin skin = run.chance(50) ? Skin::Tavrin : Skin::Koslin;
-        run.note(skin == Skin::Tavrin ? QStringLiteral("skin tavrin") : QStringLiteral("skin koslin"));
+        run.note(skin == Skin::Tavrin ? QStringLiteral("skin tavrin")
+                                      : QStringLiteral("skin koslin"));
         run.window = std::make_unique<TestWindow>(skin, run.registry, run.resolver);
         TestWindow& w = *run.window;
         w.setDesktopOpener(&run.opener);

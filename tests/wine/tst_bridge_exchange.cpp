@@ -82,14 +82,14 @@ void TestBridgeExchange::replies_data()
     QTest::newRow("a download") << QByteArray("file.zip|2048|12% done|http://x/file.zip") << true
                                 << QStringLiteral("file.zip|2048|12% done|http://x/file.zip");
     QTest::newRow("empty, after the last") << QByteArray() << true << QString();
-    QTest::newRow("CR and LF inside") << QByteArray("a\r\nb|1|\rc\n|d") << true
-                                      << QStringLiteral("a\r\nb|1|\rc\n|d");
-    QTest::newRow("cut at a NUL, as text") << QByteArray("a|1|b\0c|d", 9) << true
-                                           << QStringLiteral("a|1|b");
-    QTest::newRow("ANSI code page") << QByteArray("caf\xe9 \x80|5|\xfc|") << true
-                                    << QStringLiteral(u"café €|5|ü|");
-    QTest::newRow("percent and hash") << QByteArray("%41 #3|1|%|#") << true
-                                      << QStringLiteral("%41 #3|1|%|#");
+    QTest::newRow("CR and LF inside")
+        << QByteArray("a\r\nb|1|\rc\n|d") << true << QStringLiteral("a\r\nb|1|\rc\n|d");
+    QTest::newRow("cut at a NUL, as text")
+        << QByteArray("a|1|b\0c|d", 9) << true << QStringLiteral("a|1|b");
+    QTest::newRow("ANSI code page")
+        << QByteArray("caf\xe9 \x80|5|\xfc|") << true << QStringLiteral(u"café €|5|ü|");
+    QTest::newRow("percent and hash")
+        << QByteArray("%41 #3|1|%|#") << true << QStringLiteral("%41 #3|1|%|#");
     QTest::newRow("exactly 1 MiB") << QByteArray(DataExchangeClient::MaxReplyBytes, 'x') << true
                                    << QString(DataExchangeClient::MaxReplyBytes, u'x');
     QTest::newRow("one byte over 1 MiB")
@@ -188,7 +188,8 @@ void TestBridgeExchange::serverNeverAnswers()
     QVERIFY(!outcome.replied);
     QCOMPARE(outcome.failure, Failure::TimedOut);
     // The bridge's own time-out ended it, not the grace period after it.
-    QVERIFY2(outcome.ms < 1500 + BridgeDataExchange::GraceMs, qPrintable(QString::number(outcome.ms)));
+    QVERIFY2(outcome.ms < 1500 + BridgeDataExchange::GraceMs,
+             qPrintable(QString::number(outcome.ms)));
     qInfo("A server that does not answer: the request failed after %lld ms; longest stall %lld ms",
           outcome.ms, probe.longestMs());
     QVERIFY(probe.longestMs() < 100);

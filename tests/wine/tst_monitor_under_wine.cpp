@@ -2,11 +2,11 @@
 // the bridge: what Current Downloads shows for each thing GetRight can do,
 // and that the window's event loop keeps running meanwhile.
 
+#include "monitor/download_monitor.h"
 #include "platform/bridge_data_exchange.h"
-#include "support/fakes.h"
 #include "platform/path_resolver.h"
 #include "platform/wine_bridge.h"
-#include "monitor/download_monitor.h"
+#include "support/fakes.h"
 #include "wine_test_support.h"
 
 #include <QSignalSpy>
@@ -15,7 +15,6 @@
 #include <memory>
 
 namespace {
-
 
 const QString NoDownloads = DownloadMonitor::noDownloadsText();
 

@@ -26,9 +26,9 @@ const QString Default = QStringLiteral("(default)");
 
 int regAdd(const QString& name, const QString& type, const QString& data)
 {
-    return runWine(QStringLiteral("wine"), {QStringLiteral("reg"), QStringLiteral("add"), Key,
-                                            QStringLiteral("/v"), name, QStringLiteral("/t"), type,
-                                            QStringLiteral("/d"), data, QStringLiteral("/f")});
+    return runWine(QStringLiteral("wine"),
+                   {QStringLiteral("reg"), QStringLiteral("add"), Key, QStringLiteral("/v"), name,
+                    QStringLiteral("/t"), type, QStringLiteral("/d"), data, QStringLiteral("/f")});
 }
 
 QString read(const RegistryReader& reader, const QString& name)
@@ -74,7 +74,8 @@ void TestRegistryUnderWine::runningRegistryAndFiles()
     QCOMPARE(regAdd(QStringLiteral("Expanded"), QStringLiteral("REG_EXPAND_SZ"),
                     QStringLiteral("%USERPROFILE%\\getright.log")),
              0);
-    QCOMPARE(regAdd(QStringLiteral("Counter"), QStringLiteral("REG_DWORD"), QStringLiteral("7")), 0);
+    QCOMPARE(regAdd(QStringLiteral("Counter"), QStringLiteral("REG_DWORD"), QStringLiteral("7")),
+             0);
     const BridgeRegistryReader running(*bridge, files);
     QCOMPARE(read(running, QStringLiteral("LogFile")), LogPath);
     QCOMPARE(read(running, QStringLiteral("Expanded")), Default);
@@ -82,7 +83,7 @@ void TestRegistryUnderWine::runningRegistryAndFiles()
     QCOMPARE(read(running, QStringLiteral("Missing")), Default);
     qInfo("Right after `reg add`, user.reg gives %s",
           read(files, QStringLiteral("LogFile")) == LogPath ? "the new value already"
-                                                             : "the default (not yet written)");
+                                                            : "the default (not yet written)");
 
     // Once the server has ended, the files hold what it held.
     writeOut(bridge);
@@ -101,7 +102,8 @@ void TestRegistryUnderWine::runningRegistryAndFiles()
 
 void TestRegistryUnderWine::openDefaultLoadsTheLogInThePrefix()
 {
-    const QString target = testPrefix() + QStringLiteral("/drive_c/Program Files/GetRight/getright.log");
+    const QString target =
+        testPrefix() + QStringLiteral("/drive_c/Program Files/GetRight/getright.log");
     QDir().mkpath(QFileInfo(target).absolutePath());
     QFile::remove(target);
     QVERIFY(QFile::copy(QStringLiteral(TAVRIN_EXAMPLES "/demo-getright.log"), target));
@@ -115,8 +117,8 @@ void TestRegistryUnderWine::openDefaultLoadsTheLogInThePrefix()
     QCOMPARE(w.control<QLineEdit>("txtFileName")->text(), LogPath);
     QVERIFY(w.control<HotCommand>("cmdOpenDefault")->isEnabled());
     Q_EMIT w.control<HotCommand>("cmdOpenDefault")->click();
-    QVERIFY(QTest::qWaitFor([&] { return w.session().logEntries && w.session().logEntries->count() > 0; },
-                            30000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return w.session().logEntries && w.session().logEntries->count() > 0; }, 30000));
     QCOMPARE(w.session().loadedLogPath, LogPath);
     QVERIFY(w.control<QTreeView>("tvwFiles")->model()->rowCount() > 0);
 }

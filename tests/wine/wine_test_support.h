@@ -26,7 +26,8 @@ inline QString binPath(const QString& name)
 
 inline WineBridge::Launch bridgeLaunch()
 {
-    return {QStringLiteral("wine"), binPath(QStringLiteral("tavrin-wine-bridge.exe")), testPrefix()};
+    return {QStringLiteral("wine"), binPath(QStringLiteral("tavrin-wine-bridge.exe")),
+            testPrefix()};
 }
 
 // Runs a Wine command to its end (wine reg add, wineserver -w, ...).
@@ -159,7 +160,8 @@ private:
         while (clock.elapsed() < ms) {
             for (std::size_t i = 0; i < seen_.size(); ++i) {
                 const auto& f = seen_[i].fields;
-                if (!f.empty() && f[0] == verb && (token.empty() || (f.size() > 1 && f[1] == token))) {
+                if (!f.empty() && f[0] == verb &&
+                    (token.empty() || (f.size() > 1 && f[1] == token))) {
                     seen_.erase(seen_.begin() + std::ptrdiff_t(i));
                     return true;
                 }

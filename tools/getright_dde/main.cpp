@@ -56,7 +56,7 @@ struct Server {
 Server server;
 
 const char* const Catalogue[] = {"setup-tools.exe", "holiday-photos.zip", "lecture-03.mp3",
-                                 "driver-pack.cab", "manual.pdf", "game-demo.zip"};
+                                 "driver-pack.cab", "manual.pdf",         "game-demo.zip"};
 constexpr int CatalogueSize = sizeof Catalogue / sizeof Catalogue[0];
 
 // The standalone downloads: each grows at its own rate and starts over when done.
@@ -68,7 +68,8 @@ std::string standaloneReply(int item)
     const double seconds = double(GetTickCount64() - server.started) / 1000.0;
     const long long size = 4'000'000LL * item;
     const long long rate = 90'000LL / item;
-    const long long bytes = (static_cast<long long>(seconds * double(rate)) + 250'000LL * item) % size;
+    const long long bytes =
+        (static_cast<long long>(seconds * double(rate)) + 250'000LL * item) % size;
     char text[512];
     std::snprintf(text, sizeof text, "%s|%lld|%lld%% of %lld KB|http://downloads.example.com/%s",
                   name, bytes, bytes * 100 / size, size / 1024, name);
@@ -90,9 +91,8 @@ HDDEDATA CALLBACK serve(UINT type, UINT format, HCONV, HSZ topic, HSZ item, HDDE
 {
     switch (type) {
     case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(
-            static_cast<ULONG_PTR>(!server.settings.refuse &&
-                                   DdeCmpStringHandles(topic, server.topic) == 0));
+        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(
+            !server.settings.refuse && DdeCmpStringHandles(topic, server.topic) == 0));
     case XTYP_REQUEST: {
         const std::string name = itemName(item);
         if (server.settings.control)
@@ -220,7 +220,8 @@ int main(int argc, char** argv)
         StdinMessages input(1024, 64u << 20);
         status = input.run(control) ? 0 : 2;
     } else {
-        std::printf("Serving GetRight|DownloadInfo with %d download(s)\n", server.settings.downloads);
+        std::printf("Serving GetRight|DownloadInfo with %d download(s)\n",
+                    server.settings.downloads);
         std::fflush(stdout);
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {

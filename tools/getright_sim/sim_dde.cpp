@@ -4,8 +4,8 @@
 
 #include <QProcessEnvironment>
 
-SimDde::SimDde(QString standInPath, int count, Faults faults,
-               std::function<QString(int)> replyFor, QObject* parent)
+SimDde::SimDde(QString standInPath, int count, Faults faults, std::function<QString(int)> replyFor,
+               QObject* parent)
     : QObject(parent), standInPath_(std::move(standInPath)), count_(count), faults_(faults),
       replyFor_(std::move(replyFor))
 {
@@ -28,7 +28,8 @@ bool SimDde::start(QString* error)
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral("wine"), {standInPath_, QStringLiteral("--control")});
     if (!process_.waitForStarted(10000)) {
-        *error = QStringLiteral("cannot start wine %1: %2").arg(standInPath_, process_.errorString());
+        *error =
+            QStringLiteral("cannot start wine %1: %2").arg(standInPath_, process_.errorString());
         return false;
     }
     QByteArray said;

@@ -14,8 +14,8 @@ class SimDde : public QObject {
     Q_OBJECT
 public:
     struct Faults {
-        int slowMs = 0;        // every reply is held back this long
-        bool missing = false;  // conversations are taken, requests declined
+        int slowMs = 0;       // every reply is held back this long
+        bool missing = false; // conversations are taken, requests declined
     };
 
     // `replyFor` gives the reply of an item (1-based), an empty text past the last.

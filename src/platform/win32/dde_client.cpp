@@ -17,7 +17,8 @@ HDDEDATA CALLBACK clientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PT
 class StringHandle {
 public:
     StringHandle(DWORD instance, const std::wstring& text)
-        : instance_(instance), handle_(DdeCreateStringHandleW(instance, text.c_str(), CP_WINUNICODE))
+        : instance_(instance),
+          handle_(DdeCreateStringHandleW(instance, text.c_str(), CP_WINUNICODE))
     {
     }
     ~StringHandle()
@@ -36,8 +37,9 @@ private:
 
 ExchangeFailure connectFailure(UINT error)
 {
-    return error == DMLERR_INVALIDPARAMETER || error == DMLERR_DLL_USAGE ? ExchangeFailure::Invalid
-                                                                          : ExchangeFailure::NoService;
+    return error == DMLERR_INVALIDPARAMETER || error == DMLERR_DLL_USAGE
+               ? ExchangeFailure::Invalid
+               : ExchangeFailure::NoService;
 }
 
 ExchangeFailure requestFailure(UINT error)
@@ -107,7 +109,9 @@ DdeClient::Result DdeClient::request(const std::wstring& service, const std::wst
     }
     conversation_ = conversation;
     // TIMEOUT_ASYNC (all bits set) would make the request asynchronous.
-    const DWORD timeout = timeoutMs == 0 ? 1 : timeoutMs == TIMEOUT_ASYNC ? timeoutMs - 1 : timeoutMs;
+    const DWORD timeout = timeoutMs == 0               ? 1
+                          : timeoutMs == TIMEOUT_ASYNC ? timeoutMs - 1
+                                                       : timeoutMs;
     const HDDEDATA data = DdeClientTransaction(nullptr, 0, conversation, itemName.get(), CF_TEXT,
                                                XTYP_REQUEST, timeout, nullptr);
     if (!data) {

@@ -35,8 +35,8 @@ public:
     // the system's ANSI code page), waiting at most `timeoutMs` for the data.
     // A reply of more than `maxBytes` bytes fails with TooLong before it is
     // copied.
-    Result request(const std::wstring& service, const std::wstring& topic,
-                   const std::wstring& item, std::uint32_t timeoutMs, std::uint64_t maxBytes);
+    Result request(const std::wstring& service, const std::wstring& topic, const std::wstring& item,
+                   std::uint32_t timeoutMs, std::uint64_t maxBytes);
     // Ends the open conversation, if any.
     void disconnect();
 

@@ -55,7 +55,8 @@ std::optional<std::wstring> readRegistryString(std::uint32_t rootKey, const std:
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0;
         DWORD size = 0;
-        LONG status = RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+        LONG status =
+            RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
         if (status != ERROR_SUCCESS || type != REG_SZ || size > MaxValueBytes)
             return std::nullopt;
         std::wstring text(size / sizeof(wchar_t) + 1, L'\0');

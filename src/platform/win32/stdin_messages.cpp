@@ -107,7 +107,8 @@ bool writeStdout(std::string_view bytes)
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     while (!bytes.empty()) {
         DWORD written = 0;
-        const DWORD chunk = bytes.size() > (1u << 20) ? (1u << 20) : static_cast<DWORD>(bytes.size());
+        const DWORD chunk =
+            bytes.size() > (1u << 20) ? (1u << 20) : static_cast<DWORD>(bytes.size());
         if (!WriteFile(output, bytes.data(), chunk, &written, nullptr) || written == 0)
             return false;
         bytes.remove_prefix(written);

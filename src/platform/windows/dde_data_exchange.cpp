@@ -60,8 +60,7 @@ void DdeDataExchange::requestItem(const QString& item)
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, ticket, result] {
-                if (!self || self->conversation() != ticket ||
-                    self->state_ != State::Requesting)
+                if (!self || self->conversation() != ticket || self->state_ != State::Requesting)
                     return;
                 if (result.failure) {
                     self->fail(toFailure(*result.failure));
@@ -92,4 +91,3 @@ void DdeDataExchange::fail(Failure failure)
     state_ = State::Idle;
     post([this, failure] { Q_EMIT failed(failure); });
 }
-

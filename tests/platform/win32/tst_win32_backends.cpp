@@ -117,8 +117,7 @@ void shellTargets()
         {L"\"http://x/\" & calc", ShellTarget::Refused, "shell: a quoted target is refused"},
         {L"http://x/\" & calc", ShellTarget::Refused, "shell: a quote inside a URL is refused"},
         {L"http://x/\r\ncalc", ShellTarget::Refused, "shell: line breaks are refused"},
-        {L"\\\\?\\C:\\windows\\win.ini", ShellTarget::Refused,
-         "shell: device paths are refused"},
+        {L"\\\\?\\C:\\windows\\win.ini", ShellTarget::Refused, "shell: device paths are refused"},
         {L"", ShellTarget::Refused, "shell: an empty target is refused"},
     };
     for (const Case& c : cases)
@@ -129,9 +128,13 @@ void shellTargets()
 
 void texts()
 {
-    const std::string utf8 = "Gr\xc3\xb6\xc3\x9f" "e \xe2\x82\xac";
+    const std::string utf8 = "Gr\xc3\xb6\xc3\x9f"
+                             "e \xe2\x82\xac";
     check(wideToUtf8(utf8ToWide(utf8)) == utf8, "text: UTF-8 round trip");
-    check(utf8ToWide("a\xff" "b") == L"a\ufffd" "b", "text: invalid UTF-8 becomes U+FFFD");
+    check(utf8ToWide("a\xff"
+                     "b") == L"a\ufffd"
+                             "b",
+          "text: invalid UTF-8 becomes U+FFFD");
     check(codePageToWide("\x80", 1252) == L"\u20ac", "text: Windows-1252");
     check(utf8ToWide("").empty() && wideToUtf8(L"").empty(), "text: empty texts");
 }

@@ -1,5 +1,7 @@
 #include "platform/wine_bridge.h"
 
+#include "platform/wine_prefix.h"
+
 #include <QProcessEnvironment>
 
 #include <vector>
@@ -121,6 +123,10 @@ void WineBridge::setRests(int firstMs, int longestMs)
 
 void WineBridge::start()
 {
+    if (launch_.prefixMustBeReady && !winePrefixReady(launch_.prefix)) {
+        fail(ExchangeFailure::NoService); // rests, and looks again after the rest
+        return;
+    }
     restMs_ = 0;
     reader_ = bridge::MessageReader(bridge::MaxAnswerHeaderBytes, std::uint64_t(maxTextBytes_));
     ready_ = false;

@@ -30,6 +30,9 @@ public:
         QString wineProgram; // "wine" or a full path
         QString bridgePath;  // the .exe, as a path on this machine
         QString prefix;      // WINEPREFIX for the child
+        // Wine makes a prefix that is not there yet, which nobody asked of us:
+        // the bridge is then not started at all (off for stand-ins of Wine).
+        bool prefixMustBeReady = true;
     };
     enum class State { Stopped, Starting, Ready, Resting };
 

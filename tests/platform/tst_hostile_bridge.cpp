@@ -18,7 +18,7 @@ namespace {
 
 WineBridge::Launch fake(const QString& behaviour)
 {
-    return {QStringLiteral(TAVRIN_TEST_DATA "/fake-wine"), behaviour, QDir::tempPath()};
+    return {QStringLiteral(TAVRIN_TEST_DATA "/fake-wine"), behaviour, QDir::tempPath(), false};
 }
 
 struct Outcome {
@@ -81,6 +81,7 @@ private slots:
     void answerNobodyAskedForEndsTheBridge();
     void hungBridgeIsEnded();
     void brokenWineIsNotRestartedInALoop();
+    void noPrefixNoWine();
     void tenMegabytesTakenWhole();
     void registryFallsBackToTheFiles_data();
     void registryFallsBackToTheFiles();
@@ -184,6 +185,27 @@ void TestHostileBridge::brokenWineIsNotRestartedInALoop()
     const int count = int(file.readAll().count('\n'));
     // Started at 0, then after rests of 1 s and 2 s: three starts at most.
     QVERIFY2(count >= 2 && count <= 3, qPrintable(QString::number(count)));
+}
+
+// A prefix that Wine has not set up is not made by starting Wine in it.
+void TestHostileBridge::noPrefixNoWine()
+{
+    QTemporaryDir dir;
+    const QString starts = dir.filePath(QStringLiteral("starts"));
+    qputenv("FAKE_WINE_STARTS", starts.toLocal8Bit());
+    WineBridge::Launch launch = fake(QStringLiteral("well"));
+    launch.prefix = dir.filePath(QStringLiteral("no-prefix"));
+    launch.prefixMustBeReady = true;
+    {
+        WineBridge bridge(launch);
+        BridgeDataExchange client(bridge);
+        const Outcome outcome = ask(client);
+        QCOMPARE(outcome.failure, std::optional<Failure>(Failure::NoService));
+        QVERIFY(outcome.ms < 1000);
+    }
+    qunsetenv("FAKE_WINE_STARTS");
+    QVERIFY(!QFile::exists(starts));
+    QVERIFY(!QFileInfo::exists(launch.prefix));
 }
 
 void TestHostileBridge::tenMegabytesTakenWhole()
